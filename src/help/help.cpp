@@ -1,0 +1,4 @@
+extern "C" int Help(const wchar_t *)
+{
+    return 0;
+}

@@ -1,0 +1,18 @@
+// The elevation query's routines, below the exported f_tolvaris.
+#ifndef TOLVARIS_QUERY_H
+#define TOLVARIS_QUERY_H
+
+#include <windows.h>
+
+// Removes leading and trailing white space in place. -1 for a null text.
+int TrimWhitespace(wchar_t *text);
+
+// Converts a trimmed, upper-cased process ID: decimal, or hexadecimal after
+// 0x. 0 with *pid set, or -1 with *pid untouched.
+int ParsePid(const wchar_t *text, DWORD *pid);
+
+// Whether the process's token carries the elevation flag: 1 set, 0 clear,
+// -1 when that cannot be found out.
+int ProbeElevation(DWORD pid);
+
+#endif

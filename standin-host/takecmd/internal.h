@@ -1,0 +1,31 @@
+// Shared between the stand-in interpreter's own files.
+#ifndef STANDIN_INTERNAL_H
+#define STANDIN_INTERNAL_H
+
+#include <string>
+
+#include "takecmd.h"
+
+// Writes text to a handle: WriteConsoleW on a console, UTF-8 otherwise.
+void WriteText(HANDLE file, const std::wstring &text);
+void WriteError(const std::wstring &text); // standard error, as of now
+
+// Expands variables and variable functions. False when a function failed,
+// which abandons the command.
+bool Expand(const std::wstring &text, std::wstring &expanded);
+std::wstring LookupVariable(const std::wstring &name);
+
+// Calls the plug-in function @name with its argument. False when there is no
+// such function or it refused.
+bool CallPluginFunction(const std::wstring &name, const std::wstring &argument,
+                        std::wstring &result);
+
+struct BatchFrame {
+    std::wstring name; // full path
+    int line;          // 1 for the first line
+};
+const BatchFrame *CurrentBatch(void);
+int BatchDepth(void);
+bool IsTransient(void);
+
+#endif

@@ -1,0 +1,137 @@
+#include <vector>
+
+#include "internal.h"
+
+static std::vector<BatchFrame> Batches;
+static bool Transient;
+enum { MaxBatchNesting = 16 };
+
+const BatchFrame *CurrentBatch(void) { return Batches.empty() ? NULL : &Batches.back(); }
+int BatchDepth(void) { return (int)Batches.size(); }
+bool IsTransient(void) { return Transient; }
+void HostSetTransient(int transient) { Transient = transient != 0; }
+
+static bool EndsWithNoCase(const std::wstring &text, const wchar_t *suffix)
+{
+    size_t length = lstrlenW(suffix);
+    return text.size() >= length && lstrcmpiW(text.c_str() + text.size() - length, suffix) == 0;
+}
+
+static bool IsBatchFile(const std::wstring &name)
+{
+    return EndsWithNoCase(name, L".btm") || EndsWithNoCase(name, L".bat") ||
+           EndsWithNoCase(name, L".cmd");
+}
+
+static std::wstring Unquoted(const std::wstring &text)
+{
+    if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"')
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+static int SetVariable(const std::wstring &assignment)
+{
+    size_t equals = assignment.find(L'=');
+    if (equals == std::wstring::npos || equals == 0) {
+        WriteError(L"TCC: Usage : SET name=value\r\n");
+        return 2;
+    }
+    std::wstring name = assignment.substr(0, equals);
+    std::wstring value = assignment.substr(equals + 1);
+    SetEnvironmentVariableW(name.c_str(), value.empty() ? NULL : value.c_str());
+    return 0;
+}
+
+int HostExecute(const wchar_t *commandLine)
+{
+    std::wstring line = commandLine ? commandLine : L"";
+    size_t start = line.find_first_not_of(L" \t");
+    if (start == std::wstring::npos)
+        return 0;
+    line.erase(0, start);
+    if (line[0] == L'@') // "@command": not echoed, which a stand-in never does anyway
+        line.erase(0, 1);
+    if (line.rfind(L"::", 0) == 0 || lstrcmpiW(line.substr(0, 4).c_str(), L"rem ") == 0 ||
+        lstrcmpiW(line.c_str(), L"rem") == 0)
+        return 0;
+
+    std::wstring expanded;
+    if (!Expand(line, expanded))
+        return 2; // the failing function has said why
+
+    size_t wordEnd = expanded.find_first_of(L" \t");
+    std::wstring command = expanded.substr(0, wordEnd);
+    std::wstring rest = wordEnd == std::wstring::npos ? std::wstring() : expanded.substr(wordEnd + 1);
+
+    if (lstrcmpiW(command.c_str(), L"echo") == 0) {
+        WriteText(GetStdHandle(STD_OUTPUT_HANDLE), rest + L"\r\n");
+        return 0;
+    }
+    if (lstrcmpiW(command.c_str(), L"set") == 0)
+        return SetVariable(rest);
+    if (lstrcmpiW(command.c_str(), L"call") == 0)
+        return HostRunBatch(Unquoted(rest).c_str());
+    if (lstrcmpiW(command.c_str(), L"plugin") == 0 && rest.size() > 3 &&
+        lstrcmpiW(rest.substr(0, 3).c_str(), L"/l ") == 0)
+        return HostLoadPlugin(Unquoted(rest.substr(3)).c_str()) == 0 ? 0 : 2;
+    if (IsBatchFile(Unquoted(command)))
+        return HostRunBatch(Unquoted(command).c_str());
+
+    WriteError(L"TCC: Unknown command \"" + command + L"\"\r\n");
+    return 2;
+}
+
+// A batch file's text: UTF-16 with its byte-order mark, otherwise UTF-8.
+static bool ReadBatchText(const wchar_t *path, std::wstring &text)
+{
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    std::string bytes;
+    char chunk[4096];
+    DWORD read;
+    while (ReadFile(file, chunk, sizeof chunk, &read, NULL) && read > 0)
+        bytes.append(chunk, read);
+    CloseHandle(file);
+
+    if (bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE) {
+        text.assign((const wchar_t *)(bytes.data() + 2), (bytes.size() - 2) / 2);
+        return true;
+    }
+    size_t skip = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data() + skip, (int)(bytes.size() - skip), NULL, 0);
+    text.resize(length);
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data() + skip, (int)(bytes.size() - skip), &text[0], length);
+    return true;
+}
+
+int HostRunBatch(const wchar_t *path)
+{
+    wchar_t fullPath[MAX_PATH * 4];
+    std::wstring text;
+    if (!GetFullPathNameW(path, MAX_PATH * 4, fullPath, NULL) || !ReadBatchText(fullPath, text)) {
+        WriteError(L"TCC: Cannot open batch file \"" + std::wstring(path) + L"\"\r\n");
+        return 2;
+    }
+    if (Batches.size() >= MaxBatchNesting) {
+        WriteError(L"TCC: Batch files nested too deeply\r\n");
+        return 2;
+    }
+
+    Batches.push_back({fullPath, 0});
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        std::wstring line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        ++Batches.back().line;
+        HostExecute(line.c_str()); // as in a real batch file, an error does not end it
+        start = end + 1;
+    }
+    Batches.pop_back();
+    return 0;
+}

@@ -1,0 +1,60 @@
+#include <stdarg.h>
+#include <stdio.h>
+
+#include <vector>
+
+#include "internal.h"
+
+void WriteText(HANDLE file, const std::wstring &text)
+{
+    if (file == NULL || file == INVALID_HANDLE_VALUE || text.empty())
+        return;
+    DWORD mode, written;
+    if (GetConsoleMode(file, &mode)) {
+        WriteConsoleW(file, text.data(), (DWORD)text.size(), &written, NULL);
+        return;
+    }
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);
+    std::vector<char> utf8(bytes);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), utf8.data(), bytes, NULL, NULL);
+    WriteFile(file, utf8.data(), (DWORD)bytes, &written, NULL);
+}
+
+void WriteError(const std::wstring &text)
+{
+    WriteText(GetStdHandle(STD_ERROR_HANDLE), text);
+}
+
+// The C runtime's own wide formatting, in which %s takes a wide string.
+static std::wstring Format(const wchar_t *format, va_list arguments)
+{
+    va_list counting;
+    va_copy(counting, arguments);
+    int length = _vscwprintf(format, counting);
+    va_end(counting);
+    if (length <= 0)
+        return std::wstring();
+    std::vector<wchar_t> text(length + 1);
+    _vsnwprintf(text.data(), text.size(), format, arguments);
+    return std::wstring(text.data(), length);
+}
+
+int Qprintf(HANDLE file, const wchar_t *format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    std::wstring text = Format(format, arguments);
+    va_end(arguments);
+    WriteText(file, text);
+    return (int)text.size();
+}
+
+int Printf(const wchar_t *format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    std::wstring text = Format(format, arguments);
+    va_end(arguments);
+    WriteText(GetStdHandle(STD_OUTPUT_HANDLE), text);
+    return (int)text.size();
+}

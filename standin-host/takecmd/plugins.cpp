@@ -1,0 +1,150 @@
+#include <vector>
+
+#include "internal.h"
+
+// The record a plug-in's GetPluginInfo returns, as the host reads it.
+struct PluginDescriptor {
+    const wchar_t *ModuleName;
+    const wchar_t *Author;
+    const wchar_t *Email;
+    const wchar_t *WebPage;
+    const wchar_t *Description;
+    const wchar_t *Functions; // comma-separated; "@name" is a variable function
+    int Major;
+    int Minor;
+    int BuildNumber;
+    unsigned char HostReserved[20];
+};
+
+typedef PluginDescriptor *(*GetPluginInfoFn)(void);
+typedef int (*InitializePluginFn)(void);
+typedef int (*ShutdownPluginFn)(int endProcess);
+typedef int (*VariableFunctionFn)(wchar_t *buffer);
+
+struct VariableFunction {
+    std::wstring name; // without the '@'
+    VariableFunctionFn call;
+};
+
+struct Plugin {
+    HMODULE module;
+    std::wstring name;
+    std::vector<VariableFunction> functions;
+};
+
+static std::vector<Plugin> &Plugins(void)
+{
+    static std::vector<Plugin> plugins;
+    return plugins;
+}
+
+static std::wstring Trimmed(const std::wstring &text)
+{
+    size_t first = text.find_first_not_of(L" \t");
+    if (first == std::wstring::npos)
+        return std::wstring();
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
+// The host reaches @name through the export f_name.
+static std::vector<VariableFunction> ListedFunctions(HMODULE module, const wchar_t *list)
+{
+    std::vector<VariableFunction> functions;
+    std::wstring rest = list ? list : L"";
+    while (!rest.empty()) {
+        size_t comma = rest.find(L',');
+        std::wstring entry = Trimmed(rest.substr(0, comma));
+        rest = comma == std::wstring::npos ? std::wstring() : rest.substr(comma + 1);
+        if (entry.size() < 2 || entry[0] != L'@')
+            continue;
+        std::string exportName = "f_";
+        for (size_t i = 1; i < entry.size(); ++i)
+            exportName += (char)entry[i];
+        FARPROC call = GetProcAddress(module, exportName.c_str());
+        if (call)
+            functions.push_back({entry.substr(1), (VariableFunctionFn)(void *)call});
+    }
+    return functions;
+}
+
+int HostLoadPlugin(const wchar_t *path)
+{
+    HMODULE module = LoadLibraryW(path);
+    if (!module) {
+        WriteError(L"TCC: Cannot load plugin \"" + std::wstring(path) + L"\"\r\n");
+        return -1;
+    }
+    auto getInfo = (GetPluginInfoFn)(void *)GetProcAddress(module, "GetPluginInfo");
+    auto initialize = (InitializePluginFn)(void *)GetProcAddress(module, "InitializePlugin");
+    PluginDescriptor *descriptor = getInfo ? getInfo() : NULL;
+    if (!descriptor || !initialize) {
+        WriteError(L"TCC: Not a plugin: \"" + std::wstring(path) + L"\"\r\n");
+        FreeLibrary(module);
+        return -1;
+    }
+    if (initialize() != 0) { // the plug-in has said why
+        FreeLibrary(module);
+        return -1;
+    }
+    Plugins().push_back({module, descriptor->ModuleName ? descriptor->ModuleName : L"",
+                         ListedFunctions(module, descriptor->Functions)});
+    return 0;
+}
+
+void HostLoadPluginFolder(void)
+{
+    wchar_t folder[MAX_PATH];
+    HMODULE self = NULL;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       (LPCWSTR)(void *)&HostLoadPluginFolder, &self);
+    DWORD length = GetModuleFileNameW(self, folder, MAX_PATH);
+    while (length > 0 && folder[length - 1] != L'\\')
+        --length;
+    std::wstring plugins = std::wstring(folder, length) + L"plugins\\";
+
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((plugins + L"*.dll").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        HostLoadPlugin((plugins + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+void HostUnloadPlugins(void)
+{
+    for (Plugin &plugin : Plugins()) {
+        auto shutdown = (ShutdownPluginFn)(void *)GetProcAddress(plugin.module, "ShutdownPlugin");
+        if (shutdown)
+            shutdown(0);
+        FreeLibrary(plugin.module);
+    }
+    Plugins().clear();
+}
+
+bool CallPluginFunction(const std::wstring &name, const std::wstring &argument,
+                        std::wstring &result)
+{
+    for (const Plugin &plugin : Plugins()) {
+        for (const VariableFunction &function : plugin.functions) {
+            if (lstrcmpiW(function.name.c_str(), name.c_str()) != 0)
+                continue;
+            wchar_t buffer[FunctionBufferChars] = {};
+            argument.copy(buffer, FunctionBufferChars - 1);
+            int status = function.call(buffer);
+            if (status != 0) {
+                // -1: the plug-in has reported the error itself.
+                if (status != -1)
+                    WriteError(L"TCC: @" + name + L" failed (" + std::to_wstring(status) + L")\r\n");
+                return false;
+            }
+            buffer[FunctionBufferChars - 1] = L'\0';
+            result = buffer;
+            return true;
+        }
+    }
+    WriteError(L"TCC: Unknown function \"@" + name + L"\"\r\n");
+    return false;
+}

@@ -1,0 +1,47 @@
+// The stand-in for the host's TakeCmd.dll: the command interpreter that the
+// host program (tcc.exe) and its plug-ins share. It exports the three
+// services a plug-in imports, and a few entries of its own that the host
+// program and the tests drive it with.
+#ifndef STANDIN_TAKECMD_H
+#define STANDIN_TAKECMD_H
+
+#include <windows.h>
+
+#ifdef TAKECMD_BUILD
+#define TAKECMD_API __declspec(dllexport)
+#else
+#define TAKECMD_API __declspec(dllimport)
+#endif
+
+extern "C" {
+// The services for plug-ins. Text written to a console goes through
+// WriteConsoleW; to a file or pipe it goes as UTF-8.
+TAKECMD_API int Qprintf(HANDLE file, const wchar_t *format, ...);
+TAKECMD_API int Printf(const wchar_t *format, ...);
+// No capacity is passed, so an expansion never writes more than
+// ServiceExpansionChars wide characters, terminator included: the smallest
+// buffer a plug-in may hand over.
+TAKECMD_API int ExpandVariables(wchar_t *text, int flag);
+
+// Runs one command line: echo, set, plugin /l, call or a batch file's name.
+// 0 on success.
+TAKECMD_API int HostExecute(const wchar_t *line);
+// Runs a batch file line by line. 0 when it could be read.
+TAKECMD_API int HostRunBatch(const wchar_t *path);
+// Loads a plug-in as the host does: GetPluginInfo, then InitializePlugin,
+// whose non-zero result means the plug-in is not used. 0 when it is in use.
+TAKECMD_API int HostLoadPlugin(const wchar_t *path);
+// Loads every DLL in the plugins folder beside TakeCmd.dll.
+TAKECMD_API void HostLoadPluginFolder(void);
+// Calls ShutdownPlugin on each plug-in in use and unloads it.
+TAKECMD_API void HostUnloadPlugins(void);
+// Whether the host runs one command and exits (tcc /c).
+TAKECMD_API void HostSetTransient(int transient);
+// Makes a variable, built-in ones included, expand to the given text until
+// it is overridden again; a null value removes the override. For tests.
+TAKECMD_API void HostOverrideVariable(const wchar_t *name, const wchar_t *value);
+}
+
+enum { ServiceExpansionChars = 1024, FunctionBufferChars = 8192 };
+
+#endif
