@@ -2,7 +2,7 @@
 // command lines with the stand-in TakeCmd.dll.
 //
 //   tcc /c COMMAND    runs one command and exits (_transient is 1)
-//   tcc FILE.btm      runs a batch file
+//   tcc FILE.btm      runs a batch file (what follows its name is ignored)
 //   tcc               reads commands from standard input, one a line
 #include <string>
 
@@ -23,6 +23,14 @@ static std::wstring Arguments(void)
     while (*cursor == L' ' || *cursor == L'\t')
         ++cursor;
     return cursor;
+}
+
+// A batch file's name: the first word, or the text between leading quotes.
+static std::wstring FirstWord(const std::wstring &arguments)
+{
+    if (arguments[0] == L'"')
+        return arguments.substr(1, arguments.find(L'"', 1) - 1);
+    return arguments.substr(0, arguments.find_first_of(L" \t"));
 }
 
 static bool ReadLine(HANDLE input, std::wstring &line)
@@ -71,7 +79,7 @@ int wmain()
     if (transient) {
         status = HostExecute(arguments.c_str() + 2);
     } else if (!arguments.empty()) {
-        status = HostRunBatch(arguments.c_str());
+        status = HostRunBatch(FirstWord(arguments).c_str());
     } else {
         HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
         DWORD mode;

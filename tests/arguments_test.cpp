@@ -1,0 +1,115 @@
+// How f_tolvaris reads its argument: which process it asks about, or how it
+// refuses. OpenProcess is swapped in the DLL's import table to see the ID.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/support.h"
+
+namespace {
+std::vector<DWORD> OpenedPids;
+decltype(&OpenProcess) RealOpenProcess;
+
+HANDLE WINAPI RecordingOpenProcess(DWORD access, BOOL inherit, DWORD pid)
+{
+    OpenedPids.push_back(pid);
+    return RealOpenProcess(access, inherit, pid);
+}
+
+class Arguments : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(Plugin().f_tolvaris, nullptr);
+        ASSERT_TRUE(swap_.Swapped());
+        RealOpenProcess = (decltype(&OpenProcess))swap_.Original();
+        OpenedPids.clear();
+    }
+    ImportSwap swap_{Plugin().module, "KERNEL32.dll", "OpenProcess", (void *)&RecordingOpenProcess};
+};
+
+struct Accepted {
+    const wchar_t *argument;
+    DWORD pid;
+};
+
+TEST_F(Arguments, ValidIdsAskAboutThatProcess)
+{
+    const Accepted rows[] = {
+        {L"  1234\t", 1234},
+        {L"0x4d2", 1234},
+        {L"0X4D2", 1234},
+        {L" 0x4D2 ", 1234},
+        {L"0x0x1A", 26},
+        {L"0X0x1a", 26},
+        {L"010", 10},                  // decimal, not octal
+        {L"0", 0},
+        {L"4294967295", 4294967295u},
+        {L"00000000004294967295", 4294967295u},
+        {L"0xFFFFFFFF", 4294967295u},
+        {L"0x00000000ffffffff", 4294967295u},
+        {L"\u00a0\v\f42\r\n", 42},      // white space of Latin-1
+        {L"\u3000\u2003 7\u3000", 7},   // and above it, as the system classifies it
+    };
+    for (const Accepted &row : rows) {
+        SCOPED_TRACE(Utf8(row.argument));
+        OpenedPids.clear();
+        StreamCapture err(STD_ERROR_HANDLE);
+        std::wstring result;
+        EXPECT_EQ(Query(row.argument, result), 0);
+        EXPECT_EQ(OpenedPids, std::vector<DWORD>{row.pid});
+        EXPECT_TRUE(result == L"1" || result == L"0" || result == L"-1") << Utf8(result);
+        EXPECT_EQ(err.Text(), "");
+    }
+}
+
+TEST_F(Arguments, EmptyOrBlankMeansTheHostsOwnProcess)
+{
+    for (const wchar_t *argument : {L"", L" ", L"\t\r\n \u00a0\u3000"}) {
+        OpenedPids.clear();
+        std::wstring result;
+        EXPECT_EQ(Query(argument, result), 0);
+        EXPECT_EQ(OpenedPids, std::vector<DWORD>{GetCurrentProcessId()});
+        EXPECT_EQ(result, L"1"); // a process started by Wine is elevated
+    }
+}
+
+struct Refused {
+    const wchar_t *argument;
+    const wchar_t *shown; // trimmed and upper-cased, as the buffer keeps it
+};
+
+TEST_F(Arguments, MalformedIdsAreRefusedWithTheNormalisedText)
+{
+    const Refused rows[] = {
+        {L"abc", L"ABC"},
+        {L"  0x ", L"0X"},
+        {L"0xG1", L"0XG1"},
+        {L"0x0x", L"0X0X"},
+        {L"0x0xg", L"0X0XG"},
+        {L"12 34", L"12 34"},          // inner white space stays
+        {L"-5", L"-5"},
+        {L"+5", L"+5"},
+        {L"1234abc", L"1234ABC"},
+        {L"4294967296", L"4294967296"},
+        {L"0x100000000", L"0X100000000"},
+        {L"99999999999999999999", L"99999999999999999999"},
+        {L"x10", L"X10"},
+        {L"\u0661\u0662", L"\u0661\u0662"}, // Arabic-Indic digits: ASCII only
+        {L"\uff11", L"\uff11"},             // fullwidth one
+        {L"1\u00b2", L"1\u00b2"},           // superscript two
+        {L"\u0131d \u00e9", L"\u0131D \u00e9"}, // only a-z change case
+        {L"%d%s", L"%D%S"},                 // shown as text, never as a format
+    };
+    for (const Refused &row : rows) {
+        SCOPED_TRACE(Utf8(row.argument));
+        OpenedPids.clear();
+        StreamCapture err(STD_ERROR_HANDLE);
+        std::wstring result;
+        EXPECT_EQ(Query(row.argument, result), -1);
+        EXPECT_EQ(result, row.shown);
+        EXPECT_EQ(err.Text(), "Tolvaris plugin: Bad PID: \"" + Utf8(row.shown) + "\"\r\n");
+        EXPECT_TRUE(OpenedPids.empty());
+    }
+}
+} // namespace

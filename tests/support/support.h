@@ -1,0 +1,86 @@
+// What the tests share: the built plug-in's exports, captured output, the
+// process's handle count, child processes and import swapping.
+#ifndef TOLVARIS_TEST_SUPPORT_H
+#define TOLVARIS_TEST_SUPPORT_H
+
+#include <windows.h>
+
+#include <string>
+
+// The exports of bin/plugins/Tolvaris.dll, loaded once for the test process.
+struct PluginExports {
+    HMODULE module;
+    void *(*GetPluginInfo)(void);
+    int (*InitializePlugin)(void);
+    int (*ShutdownPlugin)(void);
+    int (*Help)(const wchar_t *topic);
+    int (*f_tolvaris)(wchar_t *buffer);
+};
+const PluginExports &Plugin();
+std::wstring BinFolder();  // where the tests, tcc.exe and TakeCmd.dll are
+std::wstring PluginPath(); // bin/plugins/Tolvaris.dll
+
+// Calls f_tolvaris with an 8192-character buffer holding the argument, as
+// the host does; returns its status and leaves the buffer's text in result.
+int Query(const std::wstring &argument, std::wstring &result);
+
+std::string Utf8(const std::wstring &text);
+
+// Sends standard output or standard error to a temporary file until it goes
+// out of scope; Text() is what was written so far.
+class StreamCapture {
+public:
+    explicit StreamCapture(DWORD stream);
+    ~StreamCapture();
+    std::string Text() const;
+
+private:
+    DWORD stream_;
+    HANDLE previous_;
+    HANDLE file_;
+};
+
+// Handles this process holds now, read from the system's handle list.
+size_t CountOwnHandles();
+
+// A process that idles until it is ended (the test program itself, started
+// with --idle); terminated and closed on destruction.
+class IdleChild {
+public:
+    // limited: start it with the limited token linked to ours.
+    explicit IdleChild(bool limited);
+    ~IdleChild();
+    DWORD Pid() const { return pid_; }
+    bool Started() const { return process_ != NULL; }
+
+private:
+    HANDLE process_ = NULL;
+    DWORD pid_ = 0;
+};
+
+// Runs the stand-in host (bin/tcc.exe) with the given arguments.
+struct HostRun {
+    DWORD exitCode;
+    std::string out;
+    std::string err;
+};
+HostRun RunHost(const std::wstring &arguments);
+
+// Writes a UTF-8 batch file in the temporary folder; returns its full path.
+std::wstring WriteBatchFile(const std::wstring &name, const std::string &text);
+
+// Replaces one function that a module imports, in the module's import
+// address table, and puts the original back on destruction.
+class ImportSwap {
+public:
+    ImportSwap(HMODULE module, const char *dll, const char *function, void *replacement);
+    ~ImportSwap();
+    bool Swapped() const { return slot_ != NULL; }
+    void *Original() const { return original_; }
+
+private:
+    void **slot_ = NULL;
+    void *original_ = NULL;
+};
+
+#endif
