@@ -1,8 +1,11 @@
+#include <stdio.h>
 #include <string.h>
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include "support/support.h"
 
 int main(int argc, char **argv)
 {
@@ -10,6 +13,19 @@ int main(int argc, char **argv)
     // probe: it idles until it is ended.
     if (argc > 1 && strcmp(argv[1], "--idle") == 0) {
         Sleep(120000);
+        return 0;
+    }
+    // Or as a host that only loads the plug-in, under whatever Windows
+    // version Wine reports for this program's name, and tells what
+    // InitializePlugin returned.
+    if (argc > 1 && strcmp(argv[1], "--initialize") == 0) {
+        HMODULE plugin = LoadLibraryW(PluginPath().c_str());
+        auto initialize = plugin ? (int (*)(void))(void *)GetProcAddress(plugin, "InitializePlugin") : NULL;
+        if (!initialize)
+            return 2;
+        int status = initialize();
+        fflush(stdout);
+        printf("InitializePlugin: %d", status);
         return 0;
     }
     testing::InitGoogleTest(&argc, argv);

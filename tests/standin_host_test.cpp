@@ -32,7 +32,9 @@ TEST(StandinHost, NamesTheBatchFileAndLineOfARefusal)
                                         "echo %@tolvaris[pid]\r\n");
     HostRun run = RunHost(L"\"" + batch + L"\"");
     EXPECT_EQ(run.err, "Tolvaris plugin: " + Utf8(batch) + " [3]  Bad PID: \"PID\"\r\n");
-    EXPECT_TRUE(run.out == "-1 done\r\n" || run.out == "0 done\r\n" || run.out == "1 done\r\n")
+    const std::string loaded = "Tolvaris v1.0.1 loaded.\r\n";
+    EXPECT_TRUE(run.out == loaded + "-1 done\r\n" || run.out == loaded + "0 done\r\n" ||
+                run.out == loaded + "1 done\r\n")
         << run.out;
     DeleteFileW(batch.c_str());
 }

@@ -8,6 +8,8 @@
 #define TOLVARIS_VERSION_MAJOR 1
 #define TOLVARIS_VERSION_MINOR 0
 #define TOLVARIS_VERSION_BUILD 1
+// The fourth number of the file's version resource (1.0.1.1).
+#define TOLVARIS_VERSION_REVISION 1
 
 #ifndef RC_INVOKED
 #define TOLVARIS_WIDEN_(text) L##text

@@ -58,13 +58,22 @@ private:
     DWORD pid_ = 0;
 };
 
-// Runs the stand-in host (bin/tcc.exe) with the given arguments.
+// Runs a program with the given arguments and captures what it writes;
+// its standard output is a file, or a pipe when asked.
 struct HostRun {
     DWORD exitCode;
     std::string out;
     std::string err;
 };
-HostRun RunHost(const std::wstring &arguments);
+HostRun RunProgram(const std::wstring &program, const std::wstring &arguments,
+                   bool outputToPipe = false);
+// The stand-in host, bin/tcc.exe.
+HostRun RunHost(const std::wstring &arguments, bool outputToPipe = false);
+
+// A copy of a program of bin/ under another name, for which Wine reports the
+// given Windows version ("winxp64", "win7", "win10"); returns its path.
+std::wstring ProgramUnderWindowsVersion(const std::wstring &program, const std::wstring &copyName,
+                                        const wchar_t *version);
 
 // Writes a UTF-8 batch file in the temporary folder; returns its full path.
 std::wstring WriteBatchFile(const std::wstring &name, const std::string &text);

@@ -1,0 +1,132 @@
+// What the host sees of the plug-in as a module: its descriptor, whether it
+// agrees to load, and when it announces itself.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "support/support.h"
+#include "takecmd/takecmd.h"
+
+namespace {
+const char Announcement[] = "Tolvaris v1.0.1 loaded.\r\n";
+const char TooOld[] = "Tolvaris plugin: Windows Vista or later is required.  Plugin not loaded.\r\n";
+
+TEST(Descriptor, HasTheHostsLayoutAndTheSameValuesOnEveryCall)
+{
+    const unsigned char *first = (const unsigned char *)Plugin().GetPluginInfo();
+    ASSERT_NE(first, nullptr);
+    unsigned char bytes[80];
+    memcpy(bytes, first, sizeof bytes);
+
+    const wchar_t *texts[6];
+    memcpy(texts, bytes, sizeof texts);
+    EXPECT_STREQ(texts[0], L"Tolvaris");
+    for (int i = 1; i <= 3; ++i) // author, e-mail, web page: ours to choose
+        EXPECT_GT(lstrlenW(texts[i]), 0);
+    EXPECT_STREQ(texts[4], L"Tolvaris plugin");
+    EXPECT_STREQ(texts[5], L"@tolvaris");
+
+    int numbers[3];
+    memcpy(numbers, bytes + 48, sizeof numbers);
+    EXPECT_EQ(numbers[0], 1);
+    EXPECT_EQ(numbers[1], 0);
+    EXPECT_EQ(numbers[2], 1);
+    const unsigned char zeros[20] = {};
+    EXPECT_EQ(memcmp(bytes + 60, zeros, 20), 0);
+
+    EXPECT_EQ(Plugin().GetPluginInfo(), (const void *)first);
+    EXPECT_EQ(memcmp(first, bytes, sizeof bytes), 0);
+}
+
+TEST(Lifecycle, ShutdownSucceeds)
+{
+    EXPECT_EQ(Plugin().ShutdownPlugin(), 0);
+}
+
+struct HostState {
+    const wchar_t *transient, *pipe, *noloadmsg;
+    bool announced;
+};
+
+// Only an expansion of exactly "00" announces the plug-in; it loads anyway.
+TEST(Lifecycle, AnnouncesItselfOnlyWhenTheHostsStateExpandsToDoubleZero)
+{
+    const HostState rows[] = {
+        {L"0", L"0", L"", true},
+        {L"1", L"0", L"", false},  // one command, then the host exits
+        {L"0", L"1", L"", false},  // inside a pipe
+        {L"0", L"0", L"1", false}, // noloadmsg set, to anything
+        {L"0", L"0", L"0", false},
+        {L"0", L"", L"", false},
+        {L"", L"0", L"0", true},   // the whole expansion counts, not each part
+    };
+    for (const HostState &row : rows) {
+        SCOPED_TRACE(Utf8(std::wstring(row.transient) + L"|" + row.pipe + L"|" + row.noloadmsg));
+        HostOverrideVariable(L"_transient", row.transient);
+        HostOverrideVariable(L"_pipe", row.pipe);
+        HostOverrideVariable(L"noloadmsg", row.noloadmsg);
+        StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
+        EXPECT_EQ(Plugin().InitializePlugin(), 0);
+        EXPECT_EQ(out.Text(), row.announced ? Announcement : "");
+        EXPECT_EQ(err.Text(), "");
+    }
+    for (const wchar_t *name : {L"_transient", L"_pipe", L"noloadmsg"})
+        HostOverrideVariable(name, nullptr);
+}
+
+class InHost : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        batch_ = WriteBatchFile(L"tolvaris-load.btm", "echo %@tolvaris[]\r\n");
+    }
+    void TearDown() override { DeleteFileW(batch_.c_str()); }
+    std::wstring Quoted() const { return L"\"" + batch_ + L"\""; }
+    std::wstring batch_;
+};
+
+TEST_F(InHost, AnnouncesItselfInABatchSession)
+{
+    HostRun run = RunHost(Quoted());
+    EXPECT_EQ(run.out, std::string(Announcement) + "1\r\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(InHost, StaysQuietButLoadsForOneCommandInAPipeOrWithNoloadmsg)
+{
+    EXPECT_EQ(RunHost(L"/c echo %@tolvaris[]").out, "1\r\n");
+    EXPECT_EQ(RunHost(Quoted(), true).out, "1\r\n");
+
+    SetEnvironmentVariableW(L"noloadmsg", L"yes"); // the host inherits it
+    HostRun run = RunHost(Quoted());
+    SetEnvironmentVariableW(L"noloadmsg", nullptr);
+    EXPECT_EQ(run.out, "1\r\n");
+    EXPECT_EQ(run.err, "");
+}
+
+// Wine reports the Windows version set for a program's name, RtlGetVersion
+// included: the real thing, with the shipped DLL.
+TEST_F(InHost, RefusesToLoadOnWindowsXp)
+{
+    std::wstring host = ProgramUnderWindowsVersion(L"tcc.exe", L"tcc-winxp.exe", L"winxp64");
+    HostRun run = RunProgram(host, Quoted());
+    EXPECT_EQ(run.out, ""); // no announcement, and no @tolvaris
+    EXPECT_EQ(run.err, std::string(TooOld) + "TCC: Unknown function \"@tolvaris\"\r\n");
+
+    std::wstring tests = ProgramUnderWindowsVersion(L"tolvaris_tests.exe", L"tests-winxp.exe", L"winxp64");
+    run = RunProgram(tests, L"--initialize");
+    EXPECT_EQ(run.out, "InitializePlugin: -1");
+    EXPECT_EQ(run.err, TooOld);
+}
+
+TEST_F(InHost, LoadsOnWindows7And10)
+{
+    for (const wchar_t *version : {L"win7", L"win10"}) {
+        std::wstring name = std::wstring(L"tests-") + version + L".exe";
+        HostRun run = RunProgram(ProgramUnderWindowsVersion(L"tolvaris_tests.exe", name, version),
+                                 L"--initialize");
+        EXPECT_EQ(run.out, std::string(Announcement) + "InitializePlugin: 0");
+        EXPECT_EQ(run.err, "");
+    }
+}
+} // namespace
