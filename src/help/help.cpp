@@ -9,8 +9,9 @@ static wchar_t LowerAscii(wchar_t c)
 }
 
 // Only 'A'-'Z' and 'a'-'z' are folded; every other character compares by
-// its code. A locale-aware compare would not do: under a Turkish locale it
-// folds U+0130 and U+0131 onto 'i', which would let "@TOLVARİS" in.
+// its code. A locale-aware compare (lstrcmpiW) would not do: its casing of
+// I, U+0130 and U+0131 depends on the user's locale, and it skips some
+// characters altogether, so that "@tol\u00ADvaris" (soft hyphen) matches.
 // The walk stops at the row's terminator, so at most HelpNameChars
 // characters of the topic are read.
 static bool IsTopicName(const wchar_t *topic, const wchar_t *name)
