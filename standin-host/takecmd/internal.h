@@ -15,10 +15,17 @@ void WriteError(const std::wstring &text); // standard error, as of now
 bool Expand(const std::wstring &text, std::wstring &expanded);
 std::wstring LookupVariable(const std::wstring &name);
 
+// Without its leading and trailing spaces and tabs.
+std::wstring Trimmed(const std::wstring &text);
+
 // Calls the plug-in function @name with its argument. False when there is no
 // such function or it refused.
 bool CallPluginFunction(const std::wstring &name, const std::wstring &argument,
                         std::wstring &result);
+
+// Offers a help topic to each plug-in's Help in turn. False, after saying so
+// on standard error, when none of them knows it.
+bool ShowPluginHelp(const std::wstring &topic);
 
 struct BatchFrame {
     std::wstring name; // full path

@@ -75,6 +75,8 @@ int HostExecute(const wchar_t *commandLine)
     if (lstrcmpiW(command.c_str(), L"plugin") == 0 && rest.size() > 3 &&
         lstrcmpiW(rest.substr(0, 3).c_str(), L"/l ") == 0)
         return HostLoadPlugin(Unquoted(rest.substr(3)).c_str()) == 0 ? 0 : 2;
+    if (lstrcmpiW(command.c_str(), L"help") == 0)
+        return ShowPluginHelp(Trimmed(rest)) ? 0 : 2;
     if (IsBatchFile(Unquoted(command)))
         return HostRunBatch(Unquoted(command).c_str());
 

@@ -20,6 +20,7 @@ typedef PluginDescriptor *(*GetPluginInfoFn)(void);
 typedef int (*InitializePluginFn)(void);
 typedef int (*ShutdownPluginFn)(int endProcess);
 typedef int (*VariableFunctionFn)(wchar_t *buffer);
+typedef int (*HelpFn)(const wchar_t *topic);
 
 struct VariableFunction {
     std::wstring name; // without the '@'
@@ -30,6 +31,7 @@ struct Plugin {
     HMODULE module;
     std::wstring name;
     std::vector<VariableFunction> functions;
+    HelpFn help; // NULL when the plug-in offers no help
 };
 
 static std::vector<Plugin> &Plugins(void)
@@ -38,7 +40,7 @@ static std::vector<Plugin> &Plugins(void)
     return plugins;
 }
 
-static std::wstring Trimmed(const std::wstring &text)
+std::wstring Trimmed(const std::wstring &text)
 {
     size_t first = text.find_first_not_of(L" \t");
     if (first == std::wstring::npos)
@@ -87,7 +89,8 @@ int HostLoadPlugin(const wchar_t *path)
         return -1;
     }
     Plugins().push_back({module, descriptor->ModuleName ? descriptor->ModuleName : L"",
-                         ListedFunctions(module, descriptor->Functions)});
+                         ListedFunctions(module, descriptor->Functions),
+                         (HelpFn)(void *)GetProcAddress(module, "Help")});
     return 0;
 }
 
@@ -146,5 +149,16 @@ bool CallPluginFunction(const std::wstring &name, const std::wstring &argument,
         }
     }
     WriteError(L"TCC: Unknown function \"@" + name + L"\"\r\n");
+    return false;
+}
+
+bool ShowPluginHelp(const std::wstring &topic)
+{
+    // The first plug-in that knows the topic shows it; the others are not asked.
+    for (const Plugin &plugin : Plugins()) {
+        if (plugin.help && plugin.help(topic.c_str()) != 0)
+            return true;
+    }
+    WriteError(L"TCC: No help for \"" + topic + L"\"\r\n");
     return false;
 }

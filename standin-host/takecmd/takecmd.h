@@ -23,8 +23,8 @@ TAKECMD_API int Printf(const wchar_t *format, ...);
 // buffer a plug-in may hand over.
 TAKECMD_API int ExpandVariables(wchar_t *text, int flag);
 
-// Runs one command line: echo, set, plugin /l, call or a batch file's name.
-// 0 on success.
+// Runs one command line: echo, set, plugin /l, help, call or a batch file's
+// name. 0 on success.
 TAKECMD_API int HostExecute(const wchar_t *line);
 // Runs a batch file line by line. 0 when it could be read.
 TAKECMD_API int HostRunBatch(const wchar_t *path);
