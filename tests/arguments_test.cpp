@@ -98,6 +98,7 @@ TEST_F(Arguments, MalformedIdsAreRefusedWithTheNormalisedText)
         {L"\u0661\u0662", L"\u0661\u0662"}, // Arabic-Indic digits: ASCII only
         {L"\uff11", L"\uff11"},             // fullwidth one
         {L"1\u00b2", L"1\u00b2"},           // superscript two
+        {L"\u0085" L"5", L"\u0085" L"5"},    // NEL: Latin-1, but not white space
         {L"\u0131d \u00e9", L"\u0131D \u00e9"}, // only a-z change case
         {L"%d%s", L"%D%S"},                 // shown as text, never as a format
     };
