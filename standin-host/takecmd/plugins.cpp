@@ -29,7 +29,6 @@ struct VariableFunction {
 
 struct Plugin {
     HMODULE module;
-    std::wstring name;
     std::vector<VariableFunction> functions;
     HelpFn help; // NULL when the plug-in offers no help
 };
@@ -88,8 +87,7 @@ int HostLoadPlugin(const wchar_t *path)
         FreeLibrary(module);
         return -1;
     }
-    Plugins().push_back({module, descriptor->ModuleName ? descriptor->ModuleName : L"",
-                         ListedFunctions(module, descriptor->Functions),
+    Plugins().push_back({module, ListedFunctions(module, descriptor->Functions),
                          (HelpFn)(void *)GetProcAddress(module, "Help")});
     return 0;
 }

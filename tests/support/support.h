@@ -26,6 +26,11 @@ int Query(const std::wstring &argument, std::wstring &result);
 
 std::string Utf8(const std::wstring &text);
 
+// A temporary file, deleted when its handle is closed; and what a file
+// holds, read from its start without moving its file pointer for good.
+HANDLE CreateTemporaryFile(bool inheritable);
+std::string ReadWholeFile(HANDLE file);
+
 // Sends standard output or standard error to a temporary file until it goes
 // out of scope; Text() is what was written so far.
 class StreamCapture {
