@@ -94,11 +94,13 @@ TEST_F(InHost, AnnouncesItselfInABatchSession)
 
 TEST_F(InHost, StaysQuietButLoadsForOneCommandInAPipeOrWithNoloadmsg)
 {
-    EXPECT_EQ(RunHost(L"/c echo %@tolvaris[]").out, "1\r\n");
-    EXPECT_EQ(RunHost(Quoted(), true).out, "1\r\n");
+    HostRun run = RunHost(L"/c echo %@tolvaris[]");
+    EXPECT_EQ(run.out, "1\r\n") << testing::PrintToString(run);
+    run = RunHost(Quoted(), true);
+    EXPECT_EQ(run.out, "1\r\n") << testing::PrintToString(run);
 
     SetEnvironmentVariableW(L"noloadmsg", L"yes"); // the host inherits it
-    HostRun run = RunHost(Quoted());
+    run = RunHost(Quoted());
     SetEnvironmentVariableW(L"noloadmsg", nullptr);
     EXPECT_EQ(run.out, "1\r\n");
     EXPECT_EQ(run.err, "");

@@ -103,6 +103,12 @@ HostRun RunProgram(const std::wstring &program, const std::wstring &arguments, b
     return run;
 }
 
+void PrintTo(const HostRun &run, std::ostream *out)
+{
+    *out << "exit code " << run.exitCode << ", output \"" << run.out << "\", errors \"" << run.err
+         << "\"";
+}
+
 HostRun RunHost(const std::wstring &arguments, bool outputToPipe)
 {
     return RunProgram(BinFolder() + L"tcc.exe", arguments, outputToPipe);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 
 // The exports of bin/plugins/Tolvaris.dll, loaded once for the test process.
@@ -70,6 +71,8 @@ struct HostRun {
     std::string out;
     std::string err;
 };
+// How a failed expectation shows a run.
+void PrintTo(const HostRun &run, std::ostream *out);
 HostRun RunProgram(const std::wstring &program, const std::wstring &arguments,
                    bool outputToPipe = false);
 // The stand-in host, bin/tcc.exe.
