@@ -110,13 +110,13 @@ TEST_F(InHost, StaysQuietButLoadsForOneCommandInAPipeOrWithNoloadmsg)
 // included: the real thing, with the shipped DLL.
 TEST_F(InHost, RefusesToLoadOnWindowsXp)
 {
-    std::wstring host = ProgramUnderWindowsVersion(L"tcc.exe", L"tcc-winxp.exe", L"winxp64");
-    HostRun run = RunProgram(host, Quoted());
+    ProgramUnderWindowsVersion host(L"tcc.exe", L"winxp64");
+    HostRun run = RunProgram(host.Path(), Quoted());
     EXPECT_EQ(run.out, ""); // no announcement, and no @tolvaris
     EXPECT_EQ(run.err, std::string(TooOld) + "TCC: Unknown function \"@tolvaris\"\r\n");
 
-    std::wstring tests = ProgramUnderWindowsVersion(L"tolvaris_tests.exe", L"tests-winxp.exe", L"winxp64");
-    run = RunProgram(tests, L"--initialize");
+    ProgramUnderWindowsVersion tests(L"tolvaris_tests.exe", L"winxp64");
+    run = RunProgram(tests.Path(), L"--initialize");
     EXPECT_EQ(run.out, "InitializePlugin: -1");
     EXPECT_EQ(run.err, TooOld);
 }
@@ -124,9 +124,8 @@ TEST_F(InHost, RefusesToLoadOnWindowsXp)
 TEST_F(InHost, LoadsOnWindows7And10)
 {
     for (const wchar_t *version : {L"win7", L"win10"}) {
-        std::wstring name = std::wstring(L"tests-") + version + L".exe";
-        HostRun run = RunProgram(ProgramUnderWindowsVersion(L"tolvaris_tests.exe", name, version),
-                                 L"--initialize");
+        ProgramUnderWindowsVersion tests(L"tolvaris_tests.exe", version);
+        HostRun run = RunProgram(tests.Path(), L"--initialize");
         EXPECT_EQ(run.out, std::string(Announcement) + "InitializePlugin: 0");
         EXPECT_EQ(run.err, "");
     }

@@ -1,4 +1,5 @@
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <gtest/gtest.h>
@@ -23,9 +24,16 @@ int main(int argc, char **argv)
     SetUnhandledExceptionFilter(ReportCrash);
 
     // The test program doubles as the child process whose token the tests
-    // probe: it idles until it is ended.
-    if (argc > 1 && strcmp(argv[1], "--idle") == 0) {
-        Sleep(120000);
+    // probe: it idles until it is ended, or its parent ends, or for a minute
+    // at most.
+    if (argc > 2 && strcmp(argv[1], "--idle") == 0) {
+        HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, (DWORD)strtoul(argv[2], NULL, 10));
+        if (parent) {
+            WaitForSingleObject(parent, IdleChildLimitMs);
+            CloseHandle(parent);
+        } else {
+            Sleep(IdleChildLimitMs);
+        }
         return 0;
     }
     // Or as a host that only loads the plug-in, under whatever Windows

@@ -1,14 +1,23 @@
 #include "support.h"
 
+#include <gtest/gtest.h>
+
 HANDLE CreateTemporaryFile(bool inheritable)
 {
     wchar_t folder[MAX_PATH], path[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
-    GetTempFileNameW(folder, L"tlv", 0, path);
+    if (!GetTempFileNameW(folder, L"tlv", 0, path)) {
+        ADD_FAILURE() << "GetTempFileNameW failed with error " << GetLastError();
+        return INVALID_HANDLE_VALUE;
+    }
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, NULL, inheritable};
-    return CreateFileW(path, GENERIC_READ | GENERIC_WRITE,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &attributes,
-                       CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, NULL);
+    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &attributes,
+                              CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        ADD_FAILURE() << "could not open the temporary file " << Utf8(path) << ": error "
+                      << GetLastError();
+    return file;
 }
 
 std::string ReadWholeFile(HANDLE file)

@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include <gtest/gtest.h>
+
 // The limited token linked to this process's own: under Wine, as under UAC,
 // a process started by an administrator holds the elevated half of a pair.
 static HANDLE LimitedPrimaryToken()
@@ -22,7 +24,8 @@ IdleChild::IdleChild(bool limited)
 {
     wchar_t program[MAX_PATH];
     GetModuleFileNameW(NULL, program, MAX_PATH);
-    std::wstring commandLine = L"\"" + std::wstring(program) + L"\" --idle";
+    std::wstring commandLine = L"\"" + std::wstring(program) + L"\" --idle " +
+                               std::to_wstring(GetCurrentProcessId());
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -41,6 +44,8 @@ IdleChild::IdleChild(bool limited)
         CloseHandle(process.hThread);
         process_ = process.hProcess;
         pid_ = process.dwProcessId;
+    } else {
+        ADD_FAILURE() << "could not start the idle child: error " << GetLastError();
     }
 }
 
@@ -48,7 +53,8 @@ IdleChild::~IdleChild()
 {
     if (process_) {
         TerminateProcess(process_, 0);
-        WaitForSingleObject(process_, 10000);
+        if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0)
+            ADD_FAILURE() << "the idle child " << pid_ << " was still running 10 s after it was terminated";
         CloseHandle(process_);
     }
 }
@@ -65,11 +71,12 @@ static std::string ReadPipe(HANDLE pipe)
 
 HostRun RunProgram(const std::wstring &program, const std::wstring &arguments, bool outputToPipe)
 {
-    HostRun run = {(DWORD)-1, "", ""};
+    HostRun run = {(DWORD)-1, "", "", ""};
     HANDLE out = NULL, pipeEnd = NULL, err = CreateTemporaryFile(true);
     if (outputToPipe) {
         SECURITY_ATTRIBUTES attributes = {sizeof attributes, NULL, TRUE};
-        CreatePipe(&pipeEnd, &out, &attributes, 1 << 16);
+        if (!CreatePipe(&pipeEnd, &out, &attributes, 1 << 16))
+            ADD_FAILURE() << "CreatePipe failed with error " << GetLastError();
         SetHandleInformation(pipeEnd, HANDLE_FLAG_INHERIT, 0);
     } else {
         out = CreateTemporaryFile(true);
@@ -81,14 +88,22 @@ HostRun RunProgram(const std::wstring &program, const std::wstring &arguments, b
     startup.hStdOutput = out;
     startup.hStdError = err;
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    const std::string shown = Utf8(commandLine);
     PROCESS_INFORMATION process = {};
     if (CreateProcessW(program.c_str(), &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL,
                        &startup, &process)) {
-        if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
+        if (WaitForSingleObject(process.hProcess, RunLimitMs) != WAIT_OBJECT_0) {
+            run.failure = "timed out after " + std::to_string(RunLimitMs / 1000) +
+                          " s waiting for " + shown + " to exit; terminated it";
             TerminateProcess(process.hProcess, 99);
+            WaitForSingleObject(process.hProcess, RunLimitMs);
+        }
         GetExitCodeProcess(process.hProcess, &run.exitCode);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
+    } else {
+        run.failure = "CreateProcessW failed with error " + std::to_string(GetLastError()) +
+                      " for " + shown;
     }
     if (outputToPipe) {
         CloseHandle(out); // so that reading ends where the child's output does
@@ -100,11 +115,16 @@ HostRun RunProgram(const std::wstring &program, const std::wstring &arguments, b
     }
     run.err = ReadWholeFile(err);
     CloseHandle(err);
+    // Whatever the test expects of the run, it learns why there was none.
+    if (!run.failure.empty())
+        ADD_FAILURE() << run.failure;
     return run;
 }
 
 void PrintTo(const HostRun &run, std::ostream *out)
 {
+    if (!run.failure.empty())
+        *out << run.failure << ": ";
     *out << "exit code " << run.exitCode << ", output \"" << run.out << "\", errors \"" << run.err
          << "\"";
 }
@@ -114,28 +134,51 @@ HostRun RunHost(const std::wstring &arguments, bool outputToPipe)
     return RunProgram(BinFolder() + L"tcc.exe", arguments, outputToPipe);
 }
 
-std::wstring ProgramUnderWindowsVersion(const std::wstring &program, const std::wstring &copyName,
-                                        const wchar_t *version)
+std::wstring UniqueName(const std::wstring &name)
 {
-    std::wstring copy = BinFolder() + copyName;
-    CopyFileW((BinFolder() + program).c_str(), copy.c_str(), FALSE);
+    const size_t dot = name.rfind(L'.');
+    const std::wstring suffix = L"-" + std::to_wstring(GetCurrentProcessId());
+    return dot == std::wstring::npos ? name + suffix : name.substr(0, dot) + suffix + name.substr(dot);
+}
+
+static std::wstring AppDefaultsKey(const std::wstring &program)
+{
+    return L"Software\\Wine\\AppDefaults\\" + program;
+}
+
+ProgramUnderWindowsVersion::ProgramUnderWindowsVersion(const std::wstring &program,
+                                                       const wchar_t *version)
+    : name_(UniqueName(program.substr(0, program.rfind(L'.')) + L"-" + version + L".exe")),
+      path_(BinFolder() + name_)
+{
+    if (!CopyFileW((BinFolder() + program).c_str(), path_.c_str(), FALSE))
+        ADD_FAILURE() << "could not copy " << Utf8(program) << ": error " << GetLastError();
     HKEY key;
-    std::wstring path = L"Software\\Wine\\AppDefaults\\" + copyName;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &key,
-                        NULL) == ERROR_SUCCESS) {
-        RegSetValueExW(key, L"Version", 0, REG_SZ, (const BYTE *)version,
-                       (lstrlenW(version) + 1) * sizeof(wchar_t));
+    LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, AppDefaultsKey(name_).c_str(), 0, NULL, 0,
+                                  KEY_SET_VALUE, NULL, &key, NULL);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExW(key, L"Version", 0, REG_SZ, (const BYTE *)version,
+                                (lstrlenW(version) + 1) * sizeof(wchar_t));
         RegCloseKey(key);
     }
-    return copy;
+    if (status != ERROR_SUCCESS)
+        ADD_FAILURE() << "could not set Wine's version for " << Utf8(name_) << ": error " << status;
+}
+
+ProgramUnderWindowsVersion::~ProgramUnderWindowsVersion()
+{
+    RegDeleteKeyW(HKEY_CURRENT_USER, AppDefaultsKey(name_).c_str());
+    DeleteFileW(path_.c_str());
 }
 
 std::wstring WriteBatchFile(const std::wstring &name, const std::string &text)
 {
     wchar_t folder[MAX_PATH], path[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
-    GetFullPathNameW((std::wstring(folder) + name).c_str(), MAX_PATH, path, NULL);
+    GetFullPathNameW((std::wstring(folder) + UniqueName(name)).c_str(), MAX_PATH, path, NULL);
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        ADD_FAILURE() << "could not write " << Utf8(path) << ": error " << GetLastError();
     DWORD written = 0;
     WriteFile(file, text.data(), (DWORD)text.size(), &written, NULL);
     CloseHandle(file);

@@ -50,7 +50,10 @@ private:
 size_t CountOwnHandles();
 
 // A process that idles until it is ended (the test program itself, started
-// with --idle); terminated and closed on destruction.
+// with --idle and our process ID); terminated and closed on destruction. It
+// also ends by itself when we do, or after IdleChildLimitMs: a child left
+// behind would hold the test's output open and stall CTest.
+enum { IdleChildLimitMs = 60000 };
 class IdleChild {
 public:
     // limited: start it with the limited token linked to ours.
@@ -65,11 +68,15 @@ private:
 };
 
 // Runs a program with the given arguments and captures what it writes;
-// its standard output is a file, or a pipe when asked.
+// its standard output is a file, or a pipe when asked. A program that cannot
+// be started, or is still running after RunLimitMs, fails the test and says
+// so in failure.
+enum { RunLimitMs = 30000 };
 struct HostRun {
     DWORD exitCode;
     std::string out;
     std::string err;
+    std::string failure; // empty when the program ran and exited
 };
 // How a failed expectation shows a run.
 void PrintTo(const HostRun &run, std::ostream *out);
@@ -78,12 +85,25 @@ HostRun RunProgram(const std::wstring &program, const std::wstring &arguments,
 // The stand-in host, bin/tcc.exe.
 HostRun RunHost(const std::wstring &arguments, bool outputToPipe = false);
 
-// A copy of a program of bin/ under another name, for which Wine reports the
-// given Windows version ("winxp64", "win7", "win10"); returns its path.
-std::wstring ProgramUnderWindowsVersion(const std::wstring &program, const std::wstring &copyName,
-                                        const wchar_t *version);
+// The name with this test process's ID before its extension, so that test
+// programs running at once never share a file or registry key.
+std::wstring UniqueName(const std::wstring &name);
 
-// Writes a UTF-8 batch file in the temporary folder; returns its full path.
+// A copy of a program of bin/ under a name of its own, for which Wine
+// reports the given Windows version ("winxp64", "win7", "win10"). The copy
+// and its registry key are removed on destruction.
+class ProgramUnderWindowsVersion {
+public:
+    ProgramUnderWindowsVersion(const std::wstring &program, const wchar_t *version);
+    ~ProgramUnderWindowsVersion();
+    const std::wstring &Path() const { return path_; }
+
+private:
+    std::wstring name_, path_;
+};
+
+// Writes a UTF-8 batch file in the temporary folder, under UniqueName(name);
+// returns its full path. The caller deletes it.
 std::wstring WriteBatchFile(const std::wstring &name, const std::string &text);
 
 // Replaces one function that a module imports, in the module's import
