@@ -1,6 +1,7 @@
 // The answers themselves, from real processes and tokens under Wine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -84,6 +85,96 @@ TEST(Concurrency, ThreadsQueryingAtOnceEachGetTheirOwnAnswer)
     for (std::thread &thread : threads)
         thread.join();
     EXPECT_EQ(wrong.load(), 0);
+}
+
+// Real probes wait on the Wine server, which answers one request at a time,
+// so the test above rarely has two queries in the plug-in's own code at
+// once. Here OpenProcess fails at once and the host's services do nothing,
+// so every query runs in user mode from start to end, on every core: a
+// working variable shared between threads (the process ID, the range-error
+// flag) shows up as a query that asks about another thread's process, or
+// refuses a good ID, or answers a bad one.
+thread_local DWORD ExpectedPid;
+thread_local int OpenProcessCalls;
+std::atomic<long> AskedAboutAnotherPid{0};
+
+HANDLE WINAPI FailingOpenProcess(DWORD, BOOL, DWORD pid)
+{
+    ++OpenProcessCalls;
+    if (pid != ExpectedPid)
+        ++AskedAboutAnotherPid;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return NULL;
+}
+int SilentQprintf(HANDLE, const wchar_t *, ...) { return 0; }
+int NoBatchExpansion(wchar_t *text, int)
+{
+    lstrcpyW(text, L"0");
+    return 0;
+}
+
+TEST(Concurrency, QueriesInUserModeOnEveryCoreKeepTheirOwnWorkingValues)
+{
+    HMODULE dll = Plugin().module;
+    ImportSwap openProcess(dll, "KERNEL32.dll", "OpenProcess", (void *)&FailingOpenProcess);
+    ImportSwap qprintf(dll, "TakeCmd.dll", "Qprintf", (void *)&SilentQprintf);
+    ImportSwap expand(dll, "TakeCmd.dll", "ExpandVariables", (void *)&NoBatchExpansion);
+    ASSERT_TRUE(openProcess.Swapped() && qprintf.Swapped() && expand.Swapped());
+
+    // Each thread its own IDs, in both forms and with leading zeros that keep
+    // the conversion busy; every other one is out of range and refused.
+    struct Argument {
+        wchar_t text[48];
+        wchar_t kept[48]; // what the buffer holds after a refusal
+        DWORD pid;
+        bool refused;
+    };
+    const unsigned count = std::max(4u, 2 * std::thread::hardware_concurrency());
+    std::vector<std::vector<Argument>> arguments(count, std::vector<Argument>(64));
+    for (unsigned t = 0; t < count; ++t) {
+        for (DWORD i = 0; i < 64; ++i) {
+            Argument &a = arguments[t][i];
+            a.pid = (t + 1) << 24 | i << 4;
+            a.refused = i % 2 == 1;
+            if (a.refused) {
+                wsprintfW(a.kept, L"0000000000%u%09u", a.pid, i); // above 4294967295
+                wsprintfW(a.text, L" %s ", a.kept);
+            } else {
+                wsprintfW(a.text, i % 4 == 0 ? L"00000000000000000000%u" : L" 0x000000000000%x\t",
+                          a.pid);
+            }
+        }
+    }
+
+    std::atomic<bool> stop{false};
+    std::atomic<long> queries{0}, wrong{0};
+    std::vector<std::thread> threads;
+    for (unsigned t = 0; t < count; ++t) {
+        threads.emplace_back([&, t] {
+            wchar_t buffer[8192];
+            long done = 0, mistakes = 0;
+            for (DWORD i = 0; !stop; ++i, ++done) {
+                const Argument &a = arguments[t][i % 64];
+                lstrcpyW(buffer, a.text);
+                ExpectedPid = a.pid;
+                OpenProcessCalls = 0;
+                const int status = Plugin().f_tolvaris(buffer);
+                const bool right = a.refused ? status == -1 && OpenProcessCalls == 0 &&
+                                                   lstrcmpW(buffer, a.kept) == 0
+                                             : status == 0 && OpenProcessCalls == 1 &&
+                                                   lstrcmpW(buffer, L"-1") == 0;
+                mistakes += !right;
+            }
+            queries += done;
+            wrong += mistakes;
+        });
+    }
+    Sleep(3000);
+    stop = true;
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(AskedAboutAnotherPid.load(), 0);
+    EXPECT_EQ(wrong.load(), 0) << "of " << queries.load() << " queries";
 }
 
 TEST(Handles, NoneIsLeftOpenAfterThousandsOfQueries)
