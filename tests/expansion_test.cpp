@@ -1,0 +1,127 @@
+// What the plug-in asks the host to expand, seen by a recorder put in place
+// of ExpandVariables in the DLL's import table: the texts, the flag, and the
+// zero-filled buffer of the size the host relies on, since no capacity is
+// passed.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/support.h"
+#include "takecmd/takecmd.h"
+
+namespace {
+const wchar_t BatchCheck[] = L"%_batch";
+const wchar_t Location[] = L"%_batchname [%_batchline]  ";
+const wchar_t LoadCheck[] = L"%[_transient]%[_pipe]%[noloadmsg]";
+
+struct Expansion {
+    std::wstring text;
+    int flag;
+    bool restIsZero; // the buffer zero-filled after the text, to its size
+    bool operator==(const Expansion &other) const
+    {
+        return text == other.text && flag == other.flag && restIsZero == other.restIsZero;
+    }
+};
+void PrintTo(const Expansion &e, std::ostream *out)
+{
+    *out << "{\"" << Utf8(e.text) << "\", flag " << e.flag << (e.restIsZero ? "" : ", not zero-filled")
+         << "}";
+}
+
+std::vector<Expansion> Recorded;
+std::wstring LongLocation; // what a long batch file's location expands to
+decltype(&ExpandVariables) RealExpandVariables;
+
+// The buffer each text arrives in: 8192 characters for the error prefix,
+// 1024 for the load check. Only the first text's buffer is zero-filled
+// after it by contract; the location text reuses a buffer.
+size_t ZeroFilledChars(const std::wstring &text)
+{
+    return text == BatchCheck ? 8192 : text == LoadCheck ? 1024 : 0;
+}
+
+int RecordingExpandVariables(wchar_t *text, int flag)
+{
+    const std::wstring before = text;
+    bool restIsZero = true;
+    for (size_t i = before.size(); i < ZeroFilledChars(before); ++i)
+        restIsZero &= text[i] == L'\0';
+    Recorded.push_back({before, flag, restIsZero});
+    if (before == Location && !LongLocation.empty()) {
+        // As a real host would: it trusts the buffer to hold 8192.
+        LongLocation.copy(text, LongLocation.size());
+        text[LongLocation.size()] = L'\0';
+        return 0;
+    }
+    return RealExpandVariables(text, flag);
+}
+
+struct Road {
+    const char *name;
+    const wchar_t *batch; // what %_batch expands to
+    int (*call)(void);
+    std::vector<Expansion> expected;
+    const char *error;
+};
+
+int Refuse() { std::wstring result; return Query(L"bad", result); }
+int Answer() { std::wstring result; return Query(L"0", result); }
+int Start() { return Plugin().InitializePlugin(); }
+
+class Expansions : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(swap_.Swapped());
+        RealExpandVariables = (decltype(&ExpandVariables))swap_.Original();
+        HostOverrideVariable(L"_batchname", L"C:\\jobs\\x.btm");
+        HostOverrideVariable(L"_batchline", L"3");
+        HostOverrideVariable(L"noloadmsg", L"quiet");
+        Recorded.clear();
+    }
+    void TearDown() override
+    {
+        for (const wchar_t *name : {L"_batch", L"_batchname", L"_batchline", L"noloadmsg"})
+            HostOverrideVariable(name, nullptr);
+        LongLocation.clear();
+    }
+    ImportSwap swap_{Plugin().module, "TakeCmd.dll", "ExpandVariables",
+                     (void *)&RecordingExpandVariables};
+};
+
+TEST_F(Expansions, EachRoadAsksForItsTextsWithFlagOneInAZeroFilledBuffer)
+{
+    const Road roads[] = {
+        {"a refusal outside a batch file", L"0", Refuse, {{BatchCheck, 1, true}},
+         "Tolvaris plugin: Bad PID: \"BAD\"\r\n"},
+        {"a refusal inside a batch file", L"1", Refuse,
+         {{BatchCheck, 1, true}, {Location, 1, true}},
+         "Tolvaris plugin: C:\\jobs\\x.btm [3]  Bad PID: \"BAD\"\r\n"},
+        {"an answer", L"1", Answer, {}, ""},
+        {"start-up", L"0", Start, {{LoadCheck, 1, true}}, ""},
+    };
+    for (const Road &road : roads) {
+        SCOPED_TRACE(road.name);
+        HostOverrideVariable(L"_batch", road.batch);
+        Recorded.clear();
+        StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
+        road.call();
+        EXPECT_EQ(Recorded, road.expected);
+        EXPECT_EQ(err.Text(), road.error);
+        EXPECT_EQ(out.Text(), "");
+    }
+}
+
+TEST_F(Expansions, ABatchFileNameAsLongAsTheHostAllowsIsWrittenWhole)
+{
+    // 8191 characters and the terminator fill the error prefix's buffer.
+    const std::wstring name = L"C:\\" + std::wstring(8191 - 3 - 6, L'n');
+    LongLocation = name + L" [7]  ";
+    ASSERT_EQ(LongLocation.size(), 8191u);
+    HostOverrideVariable(L"_batch", L"1");
+    StreamCapture err(STD_ERROR_HANDLE);
+    EXPECT_EQ(Refuse(), -1);
+    EXPECT_EQ(err.Text(), "Tolvaris plugin: " + Utf8(LongLocation) + "Bad PID: \"BAD\"\r\n");
+}
+} // namespace
