@@ -87,6 +87,7 @@ TEST_F(Arguments, MalformedIdsAreRefusedWithTheNormalisedText)
         {L"0xG1", L"0XG1"},
         {L"0x0x", L"0X0X"},
         {L"0x0xg", L"0X0XG"},
+        {L"0x0x0x1A", L"0X0X0X1A"},      // only one repeated prefix is skipped
         {L"12 34", L"12 34"},          // inner white space stays
         {L"-5", L"-5"},
         {L"+5", L"+5"},

@@ -21,8 +21,10 @@ TEST(Descriptor, HasTheHostsLayoutAndTheSameValuesOnEveryCall)
     const wchar_t *texts[6];
     memcpy(texts, bytes, sizeof texts);
     EXPECT_STREQ(texts[0], L"Tolvaris");
-    for (int i = 1; i <= 3; ++i) // author, e-mail, web page: ours to choose
-        EXPECT_GT(lstrlenW(texts[i]), 0);
+    // Author, e-mail and web page are ours to choose; each in its own field.
+    EXPECT_STREQ(texts[1], L"The Tolvaris developers");
+    EXPECT_STREQ(texts[2], L"tolvaris@users.noreply.example");
+    EXPECT_STREQ(texts[3], L"https://tolvaris.example/");
     EXPECT_STREQ(texts[4], L"Tolvaris plugin");
     EXPECT_STREQ(texts[5], L"@tolvaris");
 
@@ -36,6 +38,41 @@ TEST(Descriptor, HasTheHostsLayoutAndTheSameValuesOnEveryCall)
 
     EXPECT_EQ(Plugin().GetPluginInfo(), (const void *)first);
     EXPECT_EQ(memcmp(first, bytes, sizeof bytes), 0);
+}
+
+// Every other export in turn, as a host session would call them.
+void RunTheOtherExports()
+{
+    HostOverrideVariable(L"noloadmsg", L"quiet");
+    StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
+    EXPECT_EQ(Plugin().InitializePlugin(), 0);
+    std::wstring result;
+    EXPECT_EQ(Query(L"", result), 0);
+    EXPECT_EQ(Query(L"bad", result), -1);
+    EXPECT_EQ(Plugin().Help(L"no such topic"), 0);
+    EXPECT_EQ(Plugin().ShutdownPlugin(), 0);
+    HostOverrideVariable(L"noloadmsg", nullptr);
+}
+
+// The 20 bytes after BuildNumber are the host's: nothing the plug-in does
+// may write them, before or after it has started.
+TEST(Descriptor, TheHostsBytesAreNeverWritten)
+{
+    unsigned char *descriptor = (unsigned char *)Plugin().GetPluginInfo();
+    ASSERT_NE(descriptor, nullptr);
+    const unsigned char zeros[20] = {};
+    RunTheOtherExports();
+    EXPECT_EQ(memcmp(descriptor + 60, zeros, 20), 0) << "changed by the other exports";
+
+    unsigned char hostData[20];
+    for (int i = 0; i < 20; ++i)
+        hostData[i] = (unsigned char)(0xA0 + i);
+    memcpy(descriptor + 60, hostData, 20);
+    EXPECT_EQ(Plugin().GetPluginInfo(), (void *)descriptor);
+    RunTheOtherExports();
+    EXPECT_EQ(memcmp(descriptor + 60, hostData, 20), 0) << "the host's own data was overwritten";
+    EXPECT_STREQ(*(const wchar_t **)descriptor, L"Tolvaris");
+    memcpy(descriptor + 60, zeros, 20);
 }
 
 TEST(Lifecycle, ShutdownSucceeds)

@@ -71,6 +71,9 @@ TEST(OsVersion, EachRoadDecidesAsItShould)
     const Road roads[] = {
         {"RtlGetVersion says 10", 0, 10, 5, 0, 0},
         {"RtlGetVersion's 6 outranks GetVersionExW's 5", 0, 6, 5, 0, 0},
+        // Compared unsigned: a major version with its top bit set is above 6.
+        {"RtlGetVersion says 0x80000006", 0, (int)0x80000006, 5, 0, 0},
+        {"no RtlGetVersion, GetVersionExW says 0x80000006", 0, Missing, (int)0x80000006, 0, 1},
         {"RtlGetVersion says 5, GetVersionExW 6", 0, 5, 6, 0, 1},
         {"both say 5", 0, 5, 5, -1, 1},
         {"RtlGetVersion says 5, GetVersionExW fails", 0, 5, Fails, -1, 1},
