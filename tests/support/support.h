@@ -65,7 +65,8 @@ private:
 };
 
 // Runs a program with the given arguments and captures what it writes;
-// its standard output is a file, or a pipe when asked.
+// its standard output is a file, or a pipe when asked; its standard input is
+// the given inheritable handle, none by default.
 struct HostRun {
     DWORD exitCode;
     std::string out;
@@ -74,9 +75,9 @@ struct HostRun {
 // How a failed expectation shows a run.
 void PrintTo(const HostRun &run, std::ostream *out);
 HostRun RunProgram(const std::wstring &program, const std::wstring &arguments,
-                   bool outputToPipe = false);
+                   bool outputToPipe = false, HANDLE input = NULL);
 // The stand-in host, bin/tcc.exe.
-HostRun RunHost(const std::wstring &arguments, bool outputToPipe = false);
+HostRun RunHost(const std::wstring &arguments, bool outputToPipe = false, HANDLE input = NULL);
 
 // A copy of a program of bin/ under another name, for which Wine reports the
 // given Windows version ("winxp64", "win7", "win10"); returns its path.
