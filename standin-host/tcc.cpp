@@ -3,7 +3,11 @@
 //
 //   tcc /c COMMAND    runs one command and exits (_transient is 1)
 //   tcc FILE.btm      runs a batch file (what follows its name is ignored)
-//   tcc               reads commands from standard input, one a line
+//   tcc               reads commands from standard input, one a line, until
+//                     `exit [code]` or the end of input
+//
+// The exit status is `exit`'s code; otherwise that of the one command (/c),
+// 0 for a batch file that could be read, the last command's in a session.
 #include <string>
 
 #include "takecmd/takecmd.h"
@@ -33,39 +37,6 @@ static std::wstring FirstWord(const std::wstring &arguments)
     return arguments.substr(0, arguments.find_first_of(L" \t"));
 }
 
-static bool ReadLine(HANDLE input, std::wstring &line)
-{
-    line.clear();
-    DWORD mode;
-    if (GetConsoleMode(input, &mode)) {
-        wchar_t buffer[FunctionBufferChars];
-        DWORD read = 0;
-        if (!ReadConsoleW(input, buffer, FunctionBufferChars - 1, &read, NULL) || read == 0)
-            return false;
-        line.assign(buffer, read);
-    } else {
-        std::string bytes;
-        char c;
-        DWORD read;
-        bool any = false;
-        while (ReadFile(input, &c, 1, &read, NULL) && read == 1) {
-            any = true;
-            if (c == '\n')
-                break;
-            bytes += c;
-        }
-        if (!any)
-            return false;
-        int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), NULL, 0);
-        line.resize(length);
-        if (length > 0)
-            MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), &line[0], length);
-    }
-    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r'))
-        line.pop_back();
-    return true;
-}
-
 int wmain()
 {
     std::wstring arguments = Arguments();
@@ -75,23 +46,14 @@ int wmain()
     HostSetTransient(transient);
     HostLoadPluginFolder();
 
-    int status = 0;
+    int status;
     if (transient) {
         status = HostExecute(arguments.c_str() + 2);
     } else if (!arguments.empty()) {
         status = HostRunBatch(FirstWord(arguments).c_str());
+        HostExitRequested(&status); // `exit [code]` in the batch file
     } else {
-        HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-        DWORD mode;
-        const bool interactive = GetConsoleMode(input, &mode);
-        std::wstring line;
-        for (;;) {
-            if (interactive)
-                Printf(L"> ");
-            if (!ReadLine(input, line) || lstrcmpiW(line.c_str(), L"exit") == 0)
-                break;
-            status = HostExecute(line.c_str());
-        }
+        status = HostRunSession();
     }
 
     HostUnloadPlugins();

@@ -41,6 +41,8 @@ std::wstring LookupVariable(const std::wstring &name)
         return std::to_wstring(batch ? batch->line : -1);
     if (key == L"_transient")
         return IsTransient() ? L"1" : L"0";
+    if (key == L"_pid")
+        return std::to_wstring(GetCurrentProcessId());
     if (key == L"_pipe")
         return GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_PIPE ? L"1" : L"0";
 

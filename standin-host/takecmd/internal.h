@@ -35,4 +35,28 @@ const BatchFrame *CurrentBatch(void);
 int BatchDepth(void);
 bool IsTransient(void);
 
+// The host's standard input, one line at a time, shared by the session and a
+// help box's watcher. Waits until a line has been read, the input has ended
+// or stop (which may be NULL) is set.
+enum InputWait { LineRead, InputEnded, WaitStopped };
+InputWait NextInputLine(std::wstring &line, HANDLE stop);
+bool InputIsConsole(void);
+
+// While it exists, what a message box opened by the given thread shows is
+// also written to standard output, and the next line of standard input
+// closes the box with its default button.
+class MessageBoxWatch {
+public:
+    explicit MessageBoxWatch(DWORD thread);
+    ~MessageBoxWatch();
+    MessageBoxWatch(const MessageBoxWatch &) = delete;
+    MessageBoxWatch &operator=(const MessageBoxWatch &) = delete;
+
+private:
+    DWORD thread_;
+    HANDLE stop_;
+    HANDLE watcher_;
+    static DWORD WINAPI Watch(void *self);
+};
+
 #endif

@@ -4,6 +4,11 @@
 
 static std::vector<BatchFrame> Batches;
 static bool Transient;
+// Set by `exit` and cleared when the next top-level command starts: while it
+// is set, batch files stop and the host program ends its session.
+static bool ExitAsked;
+static int ExitCode;
+static int LastStatus; // of the last command run, at any batch depth
 enum { MaxBatchNesting = 16 };
 
 const BatchFrame *CurrentBatch(void) { return Batches.empty() ? NULL : &Batches.back(); }
@@ -43,19 +48,62 @@ static int SetVariable(const std::wstring &assignment)
     return 0;
 }
 
+int HostExitRequested(int *code)
+{
+    if (ExitAsked && code)
+        *code = ExitCode;
+    return ExitAsked;
+}
+
+// exit [code]: the code is a whole number (a Windows exit code is 32 bits;
+// a Unix shell sees it modulo 256); without one, the status of the last
+// command run. A malformed code ends nothing.
+static int Exit(const std::wstring &argument)
+{
+    std::wstring code = Trimmed(argument);
+    long long value = LastStatus;
+    if (!code.empty()) {
+        size_t i = code[0] == L'-' ? 1 : 0;
+        value = 0;
+        bool valid = i < code.size() && code.size() - i <= 10;
+        for (; valid && i < code.size(); ++i) {
+            valid = code[i] >= L'0' && code[i] <= L'9';
+            value = value * 10 + (code[i] - L'0');
+        }
+        if (code[0] == L'-')
+            value = -value;
+        if (!valid || value < -2147483648LL || value > 4294967295LL) {
+            WriteError(L"TCC: Usage : EXIT [code]  (a whole number, not \"" + code + L"\")\r\n");
+            return 2;
+        }
+    }
+    ExitAsked = true;
+    ExitCode = (int)(unsigned int)value;
+    return ExitCode;
+}
+
+static int Execute(const std::wstring &line);
+
 int HostExecute(const wchar_t *commandLine)
 {
+    if (BatchDepth() == 0)
+        ExitAsked = false;
     std::wstring line = commandLine ? commandLine : L"";
     size_t start = line.find_first_not_of(L" \t");
     if (start == std::wstring::npos)
-        return 0;
+        return 0; // no command: the last status stands
     line.erase(0, start);
     if (line[0] == L'@') // "@command": not echoed, which a stand-in never does anyway
         line.erase(0, 1);
     if (line.rfind(L"::", 0) == 0 || lstrcmpiW(line.substr(0, 4).c_str(), L"rem ") == 0 ||
         lstrcmpiW(line.c_str(), L"rem") == 0)
         return 0;
+    LastStatus = Execute(line);
+    return ExitAsked ? ExitCode : LastStatus;
+}
 
+static int Execute(const std::wstring &line)
+{
     std::wstring expanded;
     if (!Expand(line, expanded))
         return 2; // the failing function has said why
@@ -70,6 +118,8 @@ int HostExecute(const wchar_t *commandLine)
     }
     if (lstrcmpiW(command.c_str(), L"set") == 0)
         return SetVariable(rest);
+    if (lstrcmpiW(command.c_str(), L"exit") == 0)
+        return Exit(rest);
     if (lstrcmpiW(command.c_str(), L"call") == 0)
         return HostRunBatch(Unquoted(rest).c_str());
     if (lstrcmpiW(command.c_str(), L"plugin") == 0 && rest.size() > 3 &&
@@ -122,8 +172,10 @@ int HostRunBatch(const wchar_t *path)
         return 2;
     }
 
+    if (Batches.empty())
+        ExitAsked = false;
     Batches.push_back({fullPath, 0});
-    for (size_t start = 0; start <= text.size();) {
+    for (size_t start = 0; start <= text.size() && !ExitAsked;) {
         size_t end = text.find(L'\n', start);
         if (end == std::wstring::npos)
             end = text.size();

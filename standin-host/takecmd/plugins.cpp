@@ -29,6 +29,7 @@ struct VariableFunction {
 
 struct Plugin {
     HMODULE module;
+    std::wstring name; // the descriptor's module name
     std::vector<VariableFunction> functions;
     HelpFn help; // NULL when the plug-in offers no help
 };
@@ -68,12 +69,29 @@ static std::vector<VariableFunction> ListedFunctions(HMODULE module, const wchar
     return functions;
 }
 
+static const Plugin *PluginInUse(HMODULE module)
+{
+    for (const Plugin &plugin : Plugins())
+        if (plugin.module == module)
+            return &plugin;
+    return NULL;
+}
+
 int HostLoadPlugin(const wchar_t *path)
 {
+    // Loading a module that is already loaded only counts one more
+    // reference, whatever spelling of its path names it: comparing modules,
+    // not paths, finds a plug-in in use however it is named again.
     HMODULE module = LoadLibraryW(path);
     if (!module) {
         WriteError(L"TCC: Cannot load plugin \"" + std::wstring(path) + L"\"\r\n");
         return -1;
+    }
+    if (const Plugin *loaded = PluginInUse(module)) {
+        WriteText(GetStdHandle(STD_OUTPUT_HANDLE),
+                  L"TCC: Plugin \"" + loaded->name + L"\" is already loaded\r\n");
+        FreeLibrary(module); // the reference just taken
+        return 0;
     }
     auto getInfo = (GetPluginInfoFn)(void *)GetProcAddress(module, "GetPluginInfo");
     auto initialize = (InitializePluginFn)(void *)GetProcAddress(module, "InitializePlugin");
@@ -87,7 +105,8 @@ int HostLoadPlugin(const wchar_t *path)
         FreeLibrary(module);
         return -1;
     }
-    Plugins().push_back({module, ListedFunctions(module, descriptor->Functions),
+    Plugins().push_back({module, descriptor->ModuleName ? descriptor->ModuleName : path,
+                         ListedFunctions(module, descriptor->Functions),
                          (HelpFn)(void *)GetProcAddress(module, "Help")});
     return 0;
 }
@@ -154,7 +173,10 @@ bool ShowPluginHelp(const std::wstring &topic)
 {
     // The first plug-in that knows the topic shows it; the others are not asked.
     for (const Plugin &plugin : Plugins()) {
-        if (plugin.help && plugin.help(topic.c_str()) != 0)
+        if (!plugin.help)
+            continue;
+        MessageBoxWatch watch(GetCurrentThreadId()); // for a box opened by Help
+        if (plugin.help(topic.c_str()) != 0)
             return true;
     }
     WriteError(L"TCC: No help for \"" + topic + L"\"\r\n");

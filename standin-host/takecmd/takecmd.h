@@ -26,10 +26,21 @@ TAKECMD_API int ExpandVariables(wchar_t *text, int flag);
 // Runs one command line: echo, set, plugin /l, help, call or a batch file's
 // name. 0 on success.
 TAKECMD_API int HostExecute(const wchar_t *line);
-// Runs a batch file line by line. 0 when it could be read.
+// Runs a batch file line by line. 0 when it could be read; it stops early
+// at an `exit`.
 TAKECMD_API int HostRunBatch(const wchar_t *path);
+// Whether the last command run asked to end the session (`exit [code]`, in
+// a batch file too); its exit status is then in *code.
+TAKECMD_API int HostExitRequested(int *code);
+// Reads commands from standard input, one a line, prompting with "> " when
+// it is a console, until `exit` or the end of input (Ctrl-D on a console).
+// Returns the session's exit status: `exit`'s code, otherwise the status of
+// the last command run, 0 when none ran.
+TAKECMD_API int HostRunSession(void);
 // Loads a plug-in as the host does: GetPluginInfo, then InitializePlugin,
-// whose non-zero result means the plug-in is not used. 0 when it is in use.
+// whose non-zero result means the plug-in is not used. 0 when it is in use;
+// a module already in use is not loaded or initialised again, and the host
+// says so on standard output.
 TAKECMD_API int HostLoadPlugin(const wchar_t *path);
 // Loads every DLL in the plugins folder beside TakeCmd.dll.
 TAKECMD_API void HostLoadPluginFolder(void);

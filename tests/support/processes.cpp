@@ -69,7 +69,8 @@ static std::string ReadPipe(HANDLE pipe)
     return text;
 }
 
-HostRun RunProgram(const std::wstring &program, const std::wstring &arguments, bool outputToPipe)
+HostRun RunProgram(const std::wstring &program, const std::wstring &arguments, bool outputToPipe,
+                   HANDLE input)
 {
     HostRun run = {(DWORD)-1, "", "", ""};
     HANDLE out = NULL, pipeEnd = NULL, err = CreateTemporaryFile(true);
@@ -84,7 +85,7 @@ HostRun RunProgram(const std::wstring &program, const std::wstring &arguments, b
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = NULL;
+    startup.hStdInput = input;
     startup.hStdOutput = out;
     startup.hStdError = err;
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
@@ -129,9 +130,9 @@ void PrintTo(const HostRun &run, std::ostream *out)
          << "\"";
 }
 
-HostRun RunHost(const std::wstring &arguments, bool outputToPipe)
+HostRun RunHost(const std::wstring &arguments, bool outputToPipe, HANDLE input)
 {
-    return RunProgram(BinFolder() + L"tcc.exe", arguments, outputToPipe);
+    return RunProgram(BinFolder() + L"tcc.exe", arguments, outputToPipe, input);
 }
 
 std::wstring UniqueName(const std::wstring &name)

@@ -68,9 +68,10 @@ private:
 };
 
 // Runs a program with the given arguments and captures what it writes;
-// its standard output is a file, or a pipe when asked. A program that cannot
-// be started, or is still running after RunLimitMs, fails the test and says
-// so in failure.
+// its standard output is a file, or a pipe when asked; its standard input is
+// the given inheritable handle, none by default. A program that cannot be
+// started, or is still running after RunLimitMs, fails the test and says so
+// in failure.
 enum { RunLimitMs = 30000 };
 struct HostRun {
     DWORD exitCode;
@@ -81,9 +82,9 @@ struct HostRun {
 // How a failed expectation shows a run.
 void PrintTo(const HostRun &run, std::ostream *out);
 HostRun RunProgram(const std::wstring &program, const std::wstring &arguments,
-                   bool outputToPipe = false);
+                   bool outputToPipe = false, HANDLE input = NULL);
 // The stand-in host, bin/tcc.exe.
-HostRun RunHost(const std::wstring &arguments, bool outputToPipe = false);
+HostRun RunHost(const std::wstring &arguments, bool outputToPipe = false, HANDLE input = NULL);
 
 // The name with this test process's ID before its extension, so that test
 // programs running at once never share a file or registry key.
