@@ -1,0 +1,14 @@
+# Reads the version from src/host/identity.h, where the code and the version
+# resource take it from, so that the build, the package and the DLL can never
+# disagree. Sets TOLVARIS_VERSION to MAJOR.MINOR.BUILD.
+set(identity_header ${CMAKE_CURRENT_LIST_DIR}/../src/host/identity.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${identity_header})
+set(TOLVARIS_VERSION "")
+foreach(part MAJOR MINOR BUILD)
+    file(STRINGS ${identity_header} line REGEX "^#define TOLVARIS_VERSION_${part} [0-9]+$")
+    if(NOT line MATCHES " ([0-9]+)$")
+        message(FATAL_ERROR "No TOLVARIS_VERSION_${part} in ${identity_header}")
+    endif()
+    list(APPEND TOLVARIS_VERSION ${CMAKE_MATCH_1})
+endforeach()
+list(JOIN TOLVARIS_VERSION "." TOLVARIS_VERSION)
