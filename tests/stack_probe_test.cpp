@@ -8,6 +8,9 @@
 // called, and no-access pages below it. Each page the probe touches faults
 // once; a handler records it, opens it and lets the probe go on. The
 // read-write top is needed: a fault is handled on the stack it happens on.
+#include <stdio.h>
+#include <string.h>
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -132,12 +135,14 @@ public:
     // Room for the fault handling: the system's exception records and
     // dispatcher, the handler and VirtualProtect, on the faulting stack.
     static constexpr size_t ReadWritePages = 8;
+    static constexpr size_t MaxTouched = 64;
 
     ProbeStack()
     {
         base_ = (unsigned char *)VirtualAlloc(NULL, (NoAccessPages + ReadWritePages) * Page,
                                               MEM_RESERVE | MEM_COMMIT, PAGE_NOACCESS);
         DWORD old;
+        touched_.reserve(MaxTouched); // no allocating in the handler
         if (base_ && VirtualProtect(Limit(), ReadWritePages * Page, PAGE_READWRITE, &old))
             handler_ = AddVectoredExceptionHandler(1, Record);
         current_ = this;
@@ -167,7 +172,7 @@ private:
             record->NumberParameters < 2)
             return EXCEPTION_CONTINUE_SEARCH;
         auto address = (unsigned char *)record->ExceptionInformation[1];
-        if (address < stack->base_ || address >= stack->Limit() || stack->touched_.size() >= 64)
+        if (address < stack->base_ || address >= stack->Limit() || stack->touched_.size() >= MaxTouched)
             return EXCEPTION_CONTINUE_SEARCH;
         size_t below = (size_t)(stack->Limit() - address - 1) / Page;
         stack->touched_.push_back((int)below);
