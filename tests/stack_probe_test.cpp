@@ -1,6 +1,7 @@
 // The stack probe Tolvaris.dll links: our own __chkstk in MSVC-style builds,
 // libgcc's ___chkstk_ms in MinGW-style ones. bin/stack_probe.dll exports it
-// as StackProbe, built by the plug-in's toolchain from the same object.
+// as StackProbe, built by the plug-in's toolchain from the same object file or
+// libgcc member.
 //
 // Under Wine a thread's whole stack is committed at once, so the plug-in's
 // 16 KB frames work even with a probe that does nothing. Here the probe runs
