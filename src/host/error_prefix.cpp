@@ -5,7 +5,10 @@
 
 int WriteErrorPrefix(void)
 {
-    wchar_t text[PrefixChars] = L"%_batch";
+    // Zero-filled, then given its text: an initialiser would make some
+    // compilers keep a zero-padded 16 KB copy of it in the DLL.
+    wchar_t text[PrefixChars] = {};
+    lstrcpynW(text, L"%_batch", PrefixChars);
 
     // The standard error handle is fetched anew for each write: the host may
     // have redirected it since the last one.

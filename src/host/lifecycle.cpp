@@ -48,7 +48,9 @@ extern "C" int InitializePlugin(void)
     // The host shows load messages only in an interactive or batch session
     // (not for one transient command, nor inside a pipe), and the user can
     // silence them by setting noloadmsg: all three must expand to "00".
-    wchar_t loadCheck[LoadCheckChars] = L"%[_transient]%[_pipe]%[noloadmsg]";
+    // Filled as WriteErrorPrefix fills its text, and for the same reason.
+    wchar_t loadCheck[LoadCheckChars] = {};
+    lstrcpynW(loadCheck, L"%[_transient]%[_pipe]%[noloadmsg]", LoadCheckChars);
     ExpandVariables(loadCheck, 1);
     if (loadCheck[0] == L'0' && loadCheck[1] == L'0' && loadCheck[2] == L'\0')
         Printf(L"%s v%u.%u.%u loaded.\r\n", PluginName, TOLVARIS_VERSION_MAJOR,
