@@ -13,22 +13,7 @@
 
 #include <windows.h>
 
-// The command line after the program's own name, as written.
-static const wchar_t *Arguments(void)
-{
-    const wchar_t *cursor = GetCommandLineW();
-    if (*cursor == L'"') {
-        for (++cursor; *cursor && *cursor != L'"'; ++cursor) {}
-        if (*cursor)
-            ++cursor;
-    } else {
-        while (*cursor && *cursor != L' ' && *cursor != L'\t')
-            ++cursor;
-    }
-    while (*cursor == L' ' || *cursor == L'\t')
-        ++cursor;
-    return cursor;
-}
+#include "command_line.h"
 
 static int Fail(const char *what)
 {
@@ -39,7 +24,7 @@ static int Fail(const char *what)
 int wmain()
 {
     static wchar_t commandLine[32768]; // CreateProcess may write to it
-    lstrcpynW(commandLine, Arguments(), 32768);
+    lstrcpynW(commandLine, ArgumentsAfterProgramName(), 32768);
     if (!commandLine[0]) {
         fprintf(stderr, "Usage: runlimited PROGRAM [ARGUMENTS...]\n");
         return 2;

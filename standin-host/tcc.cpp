@@ -10,24 +10,8 @@
 // 0 for a batch file that could be read, the last command's in a session.
 #include <string>
 
+#include "command_line.h"
 #include "takecmd/takecmd.h"
-
-// The command line after the program's own name.
-static std::wstring Arguments(void)
-{
-    const wchar_t *cursor = GetCommandLineW();
-    if (*cursor == L'"') {
-        for (++cursor; *cursor && *cursor != L'"'; ++cursor) {}
-        if (*cursor)
-            ++cursor;
-    } else {
-        while (*cursor && *cursor != L' ' && *cursor != L'\t')
-            ++cursor;
-    }
-    while (*cursor == L' ' || *cursor == L'\t')
-        ++cursor;
-    return cursor;
-}
 
 // A batch file's name: the first word, or the text between leading quotes.
 static std::wstring FirstWord(const std::wstring &arguments)
@@ -39,7 +23,7 @@ static std::wstring FirstWord(const std::wstring &arguments)
 
 int wmain()
 {
-    std::wstring arguments = Arguments();
+    std::wstring arguments = ArgumentsAfterProgramName();
     const bool transient = arguments.size() >= 2 && arguments[0] == L'/' &&
                            (arguments[1] == L'c' || arguments[1] == L'C') &&
                            (arguments.size() == 2 || arguments[2] == L' ');
