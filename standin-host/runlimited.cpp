@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include "command_line.h"
+#include "limited_token.h"
 
 static int Fail(const char *what)
 {
@@ -30,25 +31,10 @@ int wmain()
         return 2;
     }
 
-    // The own token needs TOKEN_QUERY to read its linked token; the linked
-    // token comes as an impersonation token and must be made primary.
-    HANDLE own = NULL;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own))
-        return Fail("cannot open this process's token");
-    TOKEN_LINKED_TOKEN linked = {};
-    DWORD length = 0;
-    if (!GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &length)) {
-        int status = Fail("this process's token has no linked token");
-        CloseHandle(own);
-        return status;
-    }
-    HANDLE limited = NULL;
-    BOOL duplicated = DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, NULL,
-                                       SecurityImpersonation, TokenPrimary, &limited);
-    CloseHandle(linked.LinkedToken);
-    CloseHandle(own);
-    if (!duplicated)
-        return Fail("cannot make the linked token a primary token");
+    const char *failure = NULL;
+    HANDLE limited = LimitedPrimaryToken(&failure);
+    if (!limited)
+        return Fail(failure);
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;

@@ -54,8 +54,7 @@ bool ReadFromFile(HANDLE input, std::wstring &line)
 DWORD WINAPI ReadLines(void *)
 {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    DWORD mode;
-    const bool console = GetConsoleMode(input, &mode);
+    const bool console = InputIsConsole();
     for (;;) {
         // Waiting for the next request, and then for a person to type: no
         // time limit is right for either. The thread ends with the process.

@@ -2,23 +2,7 @@
 
 #include <gtest/gtest.h>
 
-// The limited token linked to this process's own: under Wine, as under UAC,
-// a process started by an administrator holds the elevated half of a pair.
-static HANDLE LimitedPrimaryToken()
-{
-    HANDLE own = NULL, primary = NULL;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own))
-        return NULL;
-    TOKEN_LINKED_TOKEN linked = {};
-    DWORD length = 0;
-    if (GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &length)) {
-        DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, NULL, SecurityImpersonation,
-                         TokenPrimary, &primary);
-        CloseHandle(linked.LinkedToken);
-    }
-    CloseHandle(own);
-    return primary;
-}
+#include "limited_token.h"
 
 IdleChild::IdleChild(bool limited)
 {
@@ -31,7 +15,7 @@ IdleChild::IdleChild(bool limited)
     PROCESS_INFORMATION process = {};
     BOOL started;
     if (limited) {
-        HANDLE token = LimitedPrimaryToken();
+        HANDLE token = LimitedPrimaryToken(NULL);
         started = token && CreateProcessAsUserW(token, program, &commandLine[0], NULL, NULL, FALSE,
                                                 0, NULL, NULL, &startup, &process);
         if (token)
