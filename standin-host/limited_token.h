@@ -1,42 +1,183 @@
-// The limited token linked to this process's own, made primary so that a
-// program can be started with it: under Wine, as under UAC for an
-// administrator, a process holds the elevated half of a pair of tokens.
-// Shared by runlimited.exe and the tests' limited child process.
+// A primary token that is not elevated, for starting a program with it:
+// runlimited.exe's and the tests' limited child process. Shared by both.
+//
+// There are three roads to one, tried in turn; the first whose token reads
+// TokenIsElevated 0 is used:
+//   linked      the limited half of this process's split token, as under UAC
+//               for an administrator, and under Wine for every process;
+//   restricted  CreateRestrictedToken(LUA_TOKEN | DISABLE_MAX_PRIVILEGE),
+//               for an elevated process with no split token (a CI runner);
+//   safer       SaferComputeTokenFromLevel(SAFER_LEVELID_NORMALUSER).
+// Where each road leads differs between Windows, its editions and Wine, so
+// none is assumed to work: each token made is read before it is used.
+// TOLVARIS_LIMITED_ROADS (comma-separated names) limits and orders the roads.
 #ifndef STANDIN_LIMITED_TOKEN_H
 #define STANDIN_LIMITED_TOKEN_H
 
 #include <windows.h>
+#include <winsafer.h>
 
-// The caller closes the token. NULL on failure, with *failure (if given)
-// saying which step failed and GetLastError() why.
-static inline HANDLE LimitedPrimaryToken(const char **failure)
+#include <stdio.h>
+#include <string.h>
+
+// 1 or 0 as the token's TokenIsElevated reads, -1 when it cannot be read.
+static inline int TokenElevationOf(HANDLE token)
 {
-    const char *failed = NULL;
+    TOKEN_ELEVATION elevation = {};
+    DWORD length = 0;
+    if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &length))
+        return -1;
+    return elevation.TokenIsElevated ? 1 : 0;
+}
+
+// Each road returns a primary token the caller closes, or NULL with *failure
+// saying which step failed and GetLastError() why.
+static inline HANDLE LinkedLimitedToken(const char **failure)
+{
     HANDLE own = NULL, limited = NULL;
+    *failure = NULL;
     // The own token needs TOKEN_QUERY to read its linked token; the linked
     // token comes as an impersonation token and must be made primary.
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) {
-        failed = "cannot open this process's token";
+        *failure = "cannot open this process's token";
+        return NULL;
+    }
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD length = 0;
+    if (!GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &length)) {
+        *failure = "this process's token has no linked token";
     } else {
-        TOKEN_LINKED_TOKEN linked = {};
-        DWORD length = 0;
-        if (!GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &length)) {
-            failed = "this process's token has no linked token";
-        } else {
-            if (!DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, NULL,
-                                  SecurityImpersonation, TokenPrimary, &limited))
-                failed = "cannot make the linked token a primary token";
-            const DWORD error = GetLastError();
-            CloseHandle(linked.LinkedToken);
-            SetLastError(error);
-        }
+        if (!DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, NULL, SecurityImpersonation,
+                              TokenPrimary, &limited))
+            *failure = "cannot make the linked token a primary token";
         const DWORD error = GetLastError();
-        CloseHandle(own);
+        CloseHandle(linked.LinkedToken);
         SetLastError(error);
     }
-    if (failure)
-        *failure = failed;
+    const DWORD error = GetLastError();
+    CloseHandle(own);
+    SetLastError(error);
     return limited;
+}
+
+static inline HANDLE RestrictedLimitedToken(const char **failure)
+{
+    HANDLE own = NULL, limited = NULL;
+    *failure = NULL;
+    const DWORD rights = TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY;
+    if (!OpenProcessToken(GetCurrentProcess(), rights, &own)) {
+        *failure = "cannot open this process's token";
+        return NULL;
+    }
+    if (!CreateRestrictedToken(own, LUA_TOKEN | DISABLE_MAX_PRIVILEGE, 0, NULL, 0, NULL, 0, NULL,
+                               &limited))
+        *failure = "CreateRestrictedToken failed";
+    const DWORD error = GetLastError();
+    CloseHandle(own);
+    SetLastError(error);
+    return limited;
+}
+
+static inline HANDLE SaferLimitedToken(const char **failure)
+{
+    SAFER_LEVEL_HANDLE level = NULL;
+    HANDLE limited = NULL;
+    *failure = NULL;
+    if (!SaferCreateLevel(SAFER_SCOPEID_USER, SAFER_LEVELID_NORMALUSER, SAFER_LEVEL_OPEN, &level,
+                          NULL)) {
+        *failure = "SaferCreateLevel failed";
+        return NULL;
+    }
+    if (!SaferComputeTokenFromLevel(level, NULL, &limited, 0, NULL)) {
+        *failure = "SaferComputeTokenFromLevel failed";
+        limited = NULL;
+    }
+    const DWORD error = GetLastError();
+    SaferCloseLevel(level);
+    SetLastError(error);
+    return limited;
+}
+
+struct TokenRoad {
+    const char *name;
+    HANDLE (*make)(const char **failure);
+};
+
+static const TokenRoad LimitedTokenRoads[] = {
+    {"linked", LinkedLimitedToken},
+    {"restricted", RestrictedLimitedToken},
+    {"safer", SaferLimitedToken},
+};
+enum { LimitedTokenRoadCount = sizeof LimitedTokenRoads / sizeof LimitedTokenRoads[0] };
+
+// What the roads gave: the token (NULL when none reads 0), the road it came
+// by, and, road by road, what each gave, for a skip or an error to show.
+struct LimitedToken {
+    HANDLE token;
+    const char *road;
+    char tried[512];
+};
+
+// Tries the roads in turn, reading each token with elevationOf, and keeps
+// the first that reads 0; the tokens of the others are closed.
+static inline LimitedToken ChooseLimitedToken(const TokenRoad *roads, int count,
+                                              int (*elevationOf)(HANDLE))
+{
+    LimitedToken chosen = {NULL, NULL, ""};
+    for (int i = 0; i < count && !chosen.token; ++i) {
+        const char *failure = NULL;
+        HANDLE token = roads[i].make(&failure);
+        char outcome[160];
+        if (!token) {
+            snprintf(outcome, sizeof outcome, "%s: %s (error %lu)", roads[i].name,
+                     failure ? failure : "no token", GetLastError());
+        } else {
+            const int elevation = elevationOf(token);
+            snprintf(outcome, sizeof outcome, "%s: TokenIsElevated reads %d", roads[i].name,
+                     elevation);
+            if (elevation == 0) {
+                chosen.token = token;
+                chosen.road = roads[i].name;
+            } else {
+                CloseHandle(token);
+            }
+        }
+        const size_t used = strlen(chosen.tried);
+        snprintf(chosen.tried + used, sizeof chosen.tried - used, "%s%s", used ? "; " : "",
+                 outcome);
+    }
+    return chosen;
+}
+
+// The roads named in TOLVARIS_LIMITED_ROADS, in its order, or all of them;
+// an unknown name is left out and said in tried.
+static inline LimitedToken LimitedPrimaryToken(void)
+{
+    char names[128];
+    const DWORD length = GetEnvironmentVariableA("TOLVARIS_LIMITED_ROADS", names, sizeof names);
+    if (length == 0 || length >= sizeof names)
+        return ChooseLimitedToken(LimitedTokenRoads, LimitedTokenRoadCount, TokenElevationOf);
+
+    TokenRoad roads[LimitedTokenRoadCount];
+    int count = 0;
+    char unknown[128] = "";
+    for (char *name = strtok(names, ","); name; name = strtok(NULL, ",")) {
+        int known = -1;
+        for (int i = 0; i < LimitedTokenRoadCount; ++i)
+            if (strcmp(name, LimitedTokenRoads[i].name) == 0)
+                known = i;
+        if (known >= 0 && count < LimitedTokenRoadCount)
+            roads[count++] = LimitedTokenRoads[known];
+        else if (known < 0)
+            snprintf(unknown + strlen(unknown), sizeof unknown - strlen(unknown), " %s", name);
+    }
+    LimitedToken chosen = ChooseLimitedToken(roads, count, TokenElevationOf);
+    if (unknown[0]) {
+        const size_t used = strlen(chosen.tried);
+        snprintf(chosen.tried + used, sizeof chosen.tried - used,
+                 "%sTOLVARIS_LIMITED_ROADS names no road:%s", used ? "; " : "", unknown);
+    }
+    return chosen;
 }
 
 #endif

@@ -1,9 +1,9 @@
-// runlimited COMMAND LINE: runs a program with the limited token linked to
-// this process's own, as `runas /trustlevel` does on Windows, and exits with
-// the program's exit status. An administrator's process holds the elevated
-// half of a pair of tokens (under Wine, every process does); the program
-// started here holds the other half, which is not elevated. It shares this
-// process's console and standard handles.
+// runlimited COMMAND LINE: runs a program with a token that is not elevated,
+// as `runas /trustlevel` does on Windows, and exits with the program's exit
+// status. The token is the limited one linked to this process's own where
+// there is one (an administrator's process under UAC, and every process
+// under Wine); see limited_token.h for the other roads. The program shares
+// this process's console and standard handles.
 //
 //   runlimited tcc.exe /c echo %@tolvaris[]
 //
@@ -31,10 +31,12 @@ int wmain()
         return 2;
     }
 
-    const char *failure = NULL;
-    HANDLE limited = LimitedPrimaryToken(&failure);
-    if (!limited)
-        return Fail(failure);
+    const LimitedToken found = LimitedPrimaryToken();
+    HANDLE limited = found.token;
+    if (!limited) {
+        fprintf(stderr, "runlimited: no token that is not elevated (%s)\n", found.tried);
+        return 2;
+    }
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;

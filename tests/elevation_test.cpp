@@ -1,11 +1,15 @@
-// The answers themselves, from real processes and tokens under Wine.
+// The answers themselves, from real processes and tokens: the test process,
+// elevated (under Wine every process is), and a child that is not.
 #include <gtest/gtest.h>
+
+#include <string.h>
 
 #include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
 
+#include "limited_token.h"
 #include "support/support.h"
 
 namespace {
@@ -18,14 +22,17 @@ std::wstring Answer(DWORD pid)
 
 TEST(Elevation, TheHostsOwnProcessIsElevated)
 {
+    SKIP_UNLESS_ELEVATED();
     std::wstring result;
     EXPECT_EQ(Query(L"", result), 0);
     EXPECT_EQ(result, L"1");
     EXPECT_EQ(Answer(GetCurrentProcessId()), L"1");
 }
 
-TEST(Elevation, AProcessWithTheLimitedLinkedTokenIsNot)
+TEST(Elevation, AProcessWithALimitedTokenIsNot)
 {
+    SKIP_UNLESS_ELEVATED();
+    SKIP_UNLESS_LIMITED_TOKEN();
     IdleChild limited(true), full(false);
     ASSERT_TRUE(limited.Started());
     ASSERT_TRUE(full.Started());
@@ -47,10 +54,73 @@ TEST(Elevation, NoProcessMeansNoAnswer)
     EXPECT_EQ(err.Text(), ""); // an answer, not an error
 }
 
+// The roads to a token that is not elevated are tried in turn and the first
+// whose token reads 0 is kept; which roads lead anywhere depends on the
+// system, so here each road is a fake: no token (-2), or an event standing
+// for a token, whose elevation a fake reader looks up.
+int FakeRoadGives[3];
+std::vector<std::pair<HANDLE, int>> FakeTokens;
+template <int Road>
+HANDLE FakeRoad(const char **failure)
+{
+    *failure = NULL;
+    if (FakeRoadGives[Road] == -2) {
+        *failure = "it failed";
+        SetLastError(ERROR_NO_SUCH_LOGON_SESSION);
+        return NULL;
+    }
+    HANDLE token = CreateEventW(NULL, TRUE, FALSE, NULL);
+    FakeTokens.push_back({token, FakeRoadGives[Road]});
+    return token;
+}
+int FakeElevationOf(HANDLE token)
+{
+    // The latest first: a closed token's handle value is soon given again.
+    for (auto made = FakeTokens.rbegin(); made != FakeTokens.rend(); ++made)
+        if (made->first == token)
+            return made->second;
+    return -3;
+}
+
+TEST(LimitedToken, TheFirstRoadWhoseTokenReadsZeroIsKeptAndTheOthersClosed)
+{
+    const TokenRoad roads[] = {{"a", FakeRoad<0>}, {"b", FakeRoad<1>}, {"c", FakeRoad<2>}};
+    struct Row {
+        int gives[3];
+        const char *road; // NULL: none
+        const char *tried;
+    };
+    const Row rows[] = {
+        {{0, 0, 0}, "a", "a: TokenIsElevated reads 0"},
+        {{-2, 1, 0}, "c",
+         "a: it failed (error 1312); b: TokenIsElevated reads 1; c: TokenIsElevated reads 0"},
+        {{-1, 0, -2}, "b", "a: TokenIsElevated reads -1; b: TokenIsElevated reads 0"},
+        {{-2, 1, -2}, NULL,
+         "a: it failed (error 1312); b: TokenIsElevated reads 1; c: it failed (error 1312)"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.tried);
+        memcpy(FakeRoadGives, row.gives, sizeof FakeRoadGives);
+        FakeTokens.clear();
+        const size_t before = CountOwnHandles();
+        LimitedToken chosen = ChooseLimitedToken(roads, 3, FakeElevationOf);
+        EXPECT_STREQ(chosen.road, row.road);
+        EXPECT_STREQ(chosen.tried, row.tried);
+        EXPECT_EQ(chosen.token != NULL, row.road != NULL);
+        EXPECT_EQ(CountOwnHandles(), before + (chosen.token ? 1 : 0)) << "a token left open";
+        if (chosen.token) {
+            EXPECT_EQ(FakeElevationOf(chosen.token), 0);
+            CloseHandle(chosen.token);
+        }
+    }
+}
+
 // Several host threads at once, each with its own buffer, mixing answers and
 // refusals (the conversion's range check included).
 TEST(Concurrency, ThreadsQueryingAtOnceEachGetTheirOwnAnswer)
 {
+    SKIP_UNLESS_ELEVATED();
+    SKIP_UNLESS_LIMITED_TOKEN();
     IdleChild limited(true);
     ASSERT_TRUE(limited.Started());
     struct Case {
@@ -179,9 +249,11 @@ TEST(Concurrency, QueriesInUserModeOnEveryCoreKeepTheirOwnWorkingValues)
 
 TEST(Handles, NoneIsLeftOpenAfterThousandsOfQueries)
 {
-    IdleChild limited(true);
-    ASSERT_TRUE(limited.Started());
-    const std::wstring arguments[] = {L"", std::to_wstring(limited.Pid()), L"0", L"bad"};
+    // A child that is not elevated where one can be started, else any child.
+    std::string tried;
+    IdleChild child(LimitedRoad(tried) != NULL);
+    ASSERT_TRUE(child.Started());
+    const std::wstring arguments[] = {L"", std::to_wstring(child.Pid()), L"0", L"bad"};
 
     // The count must be able to see a handle at all.
     const size_t before = CountOwnHandles();

@@ -158,6 +158,7 @@ struct LaunchCase {
 
 TEST(LimitedLauncher, AHostItStartsIsNotElevatedAndItPassesTheExitStatusOn)
 {
+    SKIP_UNLESS_LIMITED_TOKEN();
     const LaunchCase cases[] = {
         {L"tcc.exe /c echo %@tolvaris[]", "0\r\n", "", 0},
         {L"tcc.exe /c echo %@tolvaris[%_pid]", "0\r\n", "", 0},

@@ -124,6 +124,7 @@ protected:
 
 TEST_F(InHost, AnnouncesItselfInABatchSession)
 {
+    SKIP_UNLESS_ELEVATED();
     HostRun run = RunHost(Quoted());
     EXPECT_EQ(run.out, std::string(Announcement) + "1\r\n");
     EXPECT_EQ(run.err, "");
@@ -131,6 +132,7 @@ TEST_F(InHost, AnnouncesItselfInABatchSession)
 
 TEST_F(InHost, StaysQuietButLoadsForOneCommandInAPipeOrWithNoloadmsg)
 {
+    SKIP_UNLESS_ELEVATED();
     HostRun run = RunHost(L"/c echo %@tolvaris[]");
     EXPECT_EQ(run.out, "1\r\n") << testing::PrintToString(run);
     run = RunHost(Quoted(), true);
@@ -147,6 +149,7 @@ TEST_F(InHost, StaysQuietButLoadsForOneCommandInAPipeOrWithNoloadmsg)
 // included: the real thing, with the shipped DLL.
 TEST_F(InHost, RefusesToLoadOnWindowsXp)
 {
+    SKIP_UNLESS_WINE("the Windows version set per program name");
     ProgramUnderWindowsVersion host(L"tcc.exe", L"winxp64");
     HostRun run = RunProgram(host.Path(), Quoted());
     EXPECT_EQ(run.out, ""); // no announcement, and no @tolvaris
@@ -160,6 +163,7 @@ TEST_F(InHost, RefusesToLoadOnWindowsXp)
 
 TEST_F(InHost, LoadsOnWindows7And10)
 {
+    SKIP_UNLESS_WINE("the Windows version set per program name");
     for (const wchar_t *version : {L"win7", L"win10"}) {
         ProgramUnderWindowsVersion tests(L"tolvaris_tests.exe", version);
         HostRun run = RunProgram(tests.Path(), L"--initialize");

@@ -4,19 +4,101 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <windows.h>
 
 #include "support/support.h"
+
+// The test running now, for a crash to name.
+static char RunningTest[256] = "no test";
 
 // A crash in the plug-in fails the test program at once, with the fault's
 // code, rather than waiting on Wine's crash dialog until the time limit.
 static LONG WINAPI ReportCrash(EXCEPTION_POINTERS *crash)
 {
-    fprintf(stderr, "\nCrashed: exception 0x%08lx at %p\n",
+    fprintf(stderr, "\nCrashed in %s: exception 0x%08lx at %p\n", RunningTest,
             crash->ExceptionRecord->ExceptionCode, crash->ExceptionRecord->ExceptionAddress);
     fflush(stderr);
     TerminateProcess(GetCurrentProcess(), 3);
     return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// Prints only what a reader of a CTest log needs: each failure with its
+// place and message, each skip with its reason. GoogleTest's own printer
+// also lists every test that passed.
+class FailuresAndSkips : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo &test) override
+    {
+        snprintf(RunningTest, sizeof RunningTest, "%s.%s", test.test_suite_name(), test.name());
+    }
+    void OnTestPartResult(const testing::TestPartResult &result) override
+    {
+        if (result.skipped())
+            return; // said once the test has ended
+        printf("%s:%d: %s\n", result.file_name() ? result.file_name() : "?",
+               result.line_number(), result.message());
+    }
+    void OnTestEnd(const testing::TestInfo &test) override
+    {
+        const testing::TestResult &result = *test.result();
+        if (result.Failed()) {
+            printf("[  FAILED  ] %s.%s\n", test.test_suite_name(), test.name());
+        } else if (result.Skipped()) {
+            const char *why = "";
+            for (int i = 0; i < result.total_part_count(); ++i)
+                if (result.GetTestPartResult(i).skipped())
+                    why = result.GetTestPartResult(i).message();
+            printf("[  SKIPPED ] %s.%s: %s\n", test.test_suite_name(), test.name(), why);
+        }
+        fflush(stdout);
+    }
+};
+
+// Whether a test's full name matches one of the ':'-separated patterns of a
+// positive GoogleTest filter ('*' any text, '?' any one character).
+static bool MatchesPattern(const char *name, const char *pattern, const char *end)
+{
+    if (pattern == end)
+        return *name == '\0';
+    if (*pattern == '*')
+        return MatchesPattern(name, pattern + 1, end) || (*name && MatchesPattern(name + 1, pattern, end));
+    return *name && (*pattern == '?' || *pattern == *name) && MatchesPattern(name + 1, pattern + 1, end);
+}
+
+static bool MatchesFilter(const std::string &name, const char *filter)
+{
+    for (const char *pattern = filter; *pattern;) {
+        const char *end = strchr(pattern, ':');
+        if (!end)
+            end = pattern + strlen(pattern);
+        if (MatchesPattern(name.c_str(), pattern, end))
+            return true;
+        pattern = *end ? end + 1 : end;
+    }
+    return false;
+}
+
+// Every test in this program must match a filter CTest runs it with, or it
+// would never run and nothing would say so.
+static int CheckRegistered(const char *filters)
+{
+    testing::UnitTest &tests = *testing::UnitTest::GetInstance();
+    int total = 0, unregistered = 0;
+    for (int i = 0; i < tests.total_test_suite_count(); ++i) {
+        const testing::TestSuite &suite = *tests.GetTestSuite(i);
+        for (int j = 0; j < suite.total_test_count(); ++j, ++total) {
+            const std::string name = std::string(suite.name()) + "." + suite.GetTestInfo(j)->name();
+            if (!MatchesFilter(name, filters)) {
+                printf("Not run by CTest: %s (register its suite in tests/CMakeLists.txt)\n",
+                       name.c_str());
+                ++unregistered;
+            }
+        }
+    }
+    if (unregistered == 0)
+        printf("Each of the %d tests is run by CTest.\n", total);
+    return unregistered == 0 ? 0 : 1;
 }
 
 int main(int argc, char **argv)
@@ -50,14 +132,25 @@ int main(int argc, char **argv)
         return 0;
     }
     testing::InitGoogleTest(&argc, argv);
+    if (argc > 2 && strcmp(argv[1], "--check-registered") == 0)
+        return CheckRegistered(argv[2]);
+    testing::TestEventListeners &listeners = testing::UnitTest::GetInstance()->listeners();
+    if (!testing::GTEST_FLAG(list_tests)) {
+        delete listeners.Release(listeners.default_result_printer());
+        listeners.Append(new FailuresAndSkips);
+    }
     const int failed = RUN_ALL_TESTS();
     // CTest passes a test program on this line alone, not on its exit
     // status: a process whose stack the plug-in smashed can die halfway
     // with status 0, too broken even for the crash filter above; and a
-    // filter that matches no test proves nothing.
-    const int ran = testing::UnitTest::GetInstance()->test_to_run_count();
-    if (failed == 0 && ran > 0)
+    // filter that matches no test proves nothing. A program whose every
+    // test was skipped shows in CTest as skipped.
+    const testing::UnitTest &tests = *testing::UnitTest::GetInstance();
+    const int ran = tests.test_to_run_count(), skipped = tests.skipped_test_count();
+    if (failed == 0 && ran > 0 && skipped == 0)
         printf("All %d tests ran and passed.\n", ran);
+    else if (failed == 0 && ran > 0)
+        printf("All %d tests ran: %d passed, %d skipped.\n", ran, ran - skipped, skipped);
     fflush(stdout);
     return failed;
 }

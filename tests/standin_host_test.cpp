@@ -7,6 +7,7 @@
 namespace {
 TEST(StandinHost, EchoesTheAnswersOfAQuery)
 {
+    SKIP_UNLESS_ELEVATED();
     HostRun run = RunHost(L"/c echo [%@tolvaris[]] [%@tolvaris[0]] [%@TOLVARIS[ 0x0 ]]");
     EXPECT_EQ(run.out, "[1] [-1] [-1]\r\n");
     EXPECT_EQ(run.err, "");

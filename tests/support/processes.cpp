@@ -15,7 +15,7 @@ IdleChild::IdleChild(bool limited)
     PROCESS_INFORMATION process = {};
     BOOL started;
     if (limited) {
-        HANDLE token = LimitedPrimaryToken(NULL);
+        HANDLE token = LimitedPrimaryToken().token;
         started = token && CreateProcessAsUserW(token, program, &commandLine[0], NULL, NULL, FALSE,
                                                 0, NULL, NULL, &startup, &process);
         if (token)

@@ -46,7 +46,35 @@ private:
     HANDLE file_;
 };
 
-// Handles this process holds now, read from the system's handle list.
+// Whether the tests run under Wine, whose ntdll exports wine_get_version.
+// TOLVARIS_TEST_NATIVE=1 makes the answer no, so that the suite takes under
+// Wine the roads it takes on Windows, skips included.
+bool UnderWine();
+// Whether this test process's own token reads TokenIsElevated 1.
+bool SelfIsElevated();
+// The road (see limited_token.h) by which the tests start a process that is
+// not elevated, found once a run and printed; NULL when no road gives one,
+// with what each road gave in tried.
+const char *LimitedRoad(std::string &tried);
+
+// For a test that needs what only Wine has: skipped, with why, elsewhere.
+#define SKIP_UNLESS_WINE(what) \
+    if (UnderWine()) {         \
+    } else                     \
+        GTEST_SKIP() << what << " exists only under Wine, and these tests do not run under it"
+// For a test that expects this process itself to read 1.
+#define SKIP_UNLESS_ELEVATED()                                                                  \
+    if (SelfIsElevated()) {                                                                     \
+    } else                                                                                      \
+        GTEST_SKIP() << "this test process is not elevated (its token reads TokenIsElevated 0), " \
+                        "and the test expects it to read 1: run the suite elevated"
+// For a test that starts a process that is not elevated.
+#define SKIP_UNLESS_LIMITED_TOKEN()                                                    \
+    if (std::string tried_; LimitedRoad(tried_)) {                                     \
+    } else                                                                             \
+        GTEST_SKIP() << "no road gives a token that is not elevated (" << tried_ << ")"
+
+// Handles this process holds now, counted by asking about each handle value.
 size_t CountOwnHandles();
 
 // A process that idles until it is ended (the test program itself, started
@@ -56,7 +84,7 @@ size_t CountOwnHandles();
 enum { IdleChildLimitMs = 60000 };
 class IdleChild {
 public:
-    // limited: start it with the limited token linked to ours.
+    // limited: start it with a token that is not elevated (LimitedRoad).
     explicit IdleChild(bool limited);
     ~IdleChild();
     DWORD Pid() const { return pid_; }
