@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "module_folder.h"
 #include "takecmd/takecmd.h"
 
 namespace {
-typedef int (*QueryFn)(wchar_t *);
-typedef int (*InitializeFn)(void);
-typedef int (*ShutdownFn)(void);
+typedef decltype(&f_tolvaris) QueryFn;
+typedef decltype(&InitializePlugin) InitializeFn;
+typedef decltype(&ShutdownPlugin) ShutdownFn;
 
 double Now()
 {
@@ -30,11 +31,7 @@ double Now()
 
 std::wstring PluginPath()
 {
-    wchar_t path[MAX_PATH];
-    DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
-    while (length > 0 && path[length - 1] != L'\\')
-        --length;
-    return std::wstring(path, length) + L"plugins\\Tolvaris.dll";
+    return PluginsFolderOf(NULL) + L"Tolvaris.dll";
 }
 
 // What the plug-in does for one query, without the plug-in.
@@ -117,7 +114,7 @@ int main()
         HMODULE module = LoadLibraryW(path.c_str());
         ((InitializeFn)(void *)GetProcAddress(module, "InitializePlugin"))();
         loads.push_back((Now() - start) * 1e6);
-        ((ShutdownFn)(void *)GetProcAddress(module, "ShutdownPlugin"))();
+        ((ShutdownFn)(void *)GetProcAddress(module, "ShutdownPlugin"))(0);
         FreeLibrary(module);
     }
     std::sort(loads.begin(), loads.end());

@@ -7,7 +7,6 @@
 #include "takecmd/takecmd.h"
 
 namespace {
-const char Announcement[] = "Tolvaris v1.0.1 loaded.\r\n";
 const char AlreadyLoaded[] = "TCC: Plugin \"Tolvaris\" is already loaded\r\n";
 const char BadPid[] = "Tolvaris plugin: Bad PID: \"X\"\r\n";
 
@@ -112,15 +111,14 @@ TEST(PluginLoad, APluginInUseIsNeitherLoadedNorInitialisedAgain)
 {
     // The state in which InitializePlugin announces itself: one announcement
     // is one initialisation.
-    HostOverrideVariable(L"_transient", L"0");
-    HostOverrideVariable(L"_pipe", L"0");
-    HostOverrideVariable(L"noloadmsg", L"");
+    HostVariableOverride transient(L"_transient", L"0"), pipe(L"_pipe", L"0"),
+        noloadmsg(L"noloadmsg", L"");
     const std::wstring command = L"plugin /l " + PluginPath();
     {
         StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
         EXPECT_EQ(HostExecute(command.c_str()), 0);
         EXPECT_EQ(HostExecute(command.c_str()), 0);
-        EXPECT_EQ(out.Text(), std::string(Announcement) + AlreadyLoaded);
+        EXPECT_EQ(out.Text(), Announcement() + AlreadyLoaded);
         EXPECT_EQ(err.Text(), "");
     }
     {
@@ -128,11 +126,9 @@ TEST(PluginLoad, APluginInUseIsNeitherLoadedNorInitialisedAgain)
         HostUnloadPlugins();
         StreamCapture out(STD_OUTPUT_HANDLE);
         EXPECT_EQ(HostExecute(command.c_str()), 0);
-        EXPECT_EQ(out.Text(), Announcement);
+        EXPECT_EQ(out.Text(), Announcement());
         HostUnloadPlugins();
     }
-    for (const wchar_t *name : {L"_transient", L"_pipe", L"noloadmsg"})
-        HostOverrideVariable(name, nullptr);
 }
 
 TEST(PluginLoad, TheHostsOwnPluginNamedAgainInAnySpellingIsAlreadyLoaded)

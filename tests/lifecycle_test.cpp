@@ -4,12 +4,11 @@
 
 #include <string.h>
 
+#include "identity.h"
 #include "support/support.h"
 #include "takecmd/takecmd.h"
 
 namespace {
-const char Announcement[] = "Tolvaris v1.0.1 loaded.\r\n";
-const char TooOld[] = "Tolvaris plugin: Windows Vista or later is required.  Plugin not loaded.\r\n";
 
 TEST(Descriptor, HasTheHostsLayoutAndTheSameValuesOnEveryCall)
 {
@@ -30,9 +29,9 @@ TEST(Descriptor, HasTheHostsLayoutAndTheSameValuesOnEveryCall)
 
     int numbers[3];
     memcpy(numbers, bytes + 48, sizeof numbers);
-    EXPECT_EQ(numbers[0], 1);
-    EXPECT_EQ(numbers[1], 0);
-    EXPECT_EQ(numbers[2], 1);
+    EXPECT_EQ(numbers[0], TOLVARIS_VERSION_MAJOR);
+    EXPECT_EQ(numbers[1], TOLVARIS_VERSION_MINOR);
+    EXPECT_EQ(numbers[2], TOLVARIS_VERSION_BUILD);
     const unsigned char zeros[20] = {};
     EXPECT_EQ(memcmp(bytes + 60, zeros, 20), 0);
 
@@ -43,15 +42,14 @@ TEST(Descriptor, HasTheHostsLayoutAndTheSameValuesOnEveryCall)
 // Every other export in turn, as a host session would call them.
 void RunTheOtherExports()
 {
-    HostOverrideVariable(L"noloadmsg", L"quiet");
+    HostVariableOverride quiet(L"noloadmsg", L"quiet");
     StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
     EXPECT_EQ(Plugin().InitializePlugin(), 0);
     std::wstring result;
     EXPECT_EQ(Query(L"", result), 0);
     EXPECT_EQ(Query(L"bad", result), -1);
     EXPECT_EQ(Plugin().Help(L"no such topic"), 0);
-    EXPECT_EQ(Plugin().ShutdownPlugin(), 0);
-    HostOverrideVariable(L"noloadmsg", nullptr);
+    EXPECT_EQ(Plugin().ShutdownPlugin(0), 0);
 }
 
 // The 20 bytes after BuildNumber are the host's: nothing the plug-in does
@@ -77,7 +75,7 @@ TEST(Descriptor, TheHostsBytesAreNeverWritten)
 
 TEST(Lifecycle, ShutdownSucceeds)
 {
-    EXPECT_EQ(Plugin().ShutdownPlugin(), 0);
+    EXPECT_EQ(Plugin().ShutdownPlugin(0), 0);
 }
 
 struct HostState {
@@ -99,16 +97,13 @@ TEST(Lifecycle, AnnouncesItselfOnlyWhenTheHostsStateExpandsToDoubleZero)
     };
     for (const HostState &row : rows) {
         SCOPED_TRACE(Utf8(std::wstring(row.transient) + L"|" + row.pipe + L"|" + row.noloadmsg));
-        HostOverrideVariable(L"_transient", row.transient);
-        HostOverrideVariable(L"_pipe", row.pipe);
-        HostOverrideVariable(L"noloadmsg", row.noloadmsg);
+        HostVariableOverride transient(L"_transient", row.transient), pipe(L"_pipe", row.pipe),
+            noloadmsg(L"noloadmsg", row.noloadmsg);
         StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
         EXPECT_EQ(Plugin().InitializePlugin(), 0);
-        EXPECT_EQ(out.Text(), row.announced ? Announcement : "");
+        EXPECT_EQ(out.Text(), row.announced ? Announcement() : "");
         EXPECT_EQ(err.Text(), "");
     }
-    for (const wchar_t *name : {L"_transient", L"_pipe", L"noloadmsg"})
-        HostOverrideVariable(name, nullptr);
 }
 
 class InHost : public testing::Test {
@@ -126,7 +121,7 @@ TEST_F(InHost, AnnouncesItselfInABatchSession)
 {
     SKIP_UNLESS_ELEVATED();
     HostRun run = RunHost(Quoted());
-    EXPECT_EQ(run.out, std::string(Announcement) + "1\r\n");
+    EXPECT_EQ(run.out, Announcement() + "1\r\n");
     EXPECT_EQ(run.err, "");
 }
 
@@ -167,7 +162,7 @@ TEST_F(InHost, LoadsOnWindows7And10)
     for (const wchar_t *version : {L"win7", L"win10"}) {
         ProgramUnderWindowsVersion tests(L"tolvaris_tests.exe", version);
         HostRun run = RunProgram(tests.Path(), L"--initialize");
-        EXPECT_EQ(run.out, std::string(Announcement) + "InitializePlugin: 0");
+        EXPECT_EQ(run.out, Announcement() + "InitializePlugin: 0");
         EXPECT_EQ(run.err, "");
     }
 }

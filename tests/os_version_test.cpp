@@ -89,7 +89,7 @@ TEST(OsVersion, EachRoadDecidesAsItShould)
     ASSERT_TRUE(moduleHandle.Swapped() && procAddress.Swapped() && versionEx.Swapped());
     RealGetModuleHandleW = (decltype(&GetModuleHandleW))moduleHandle.Original();
     RealGetProcAddress = (decltype(&GetProcAddress))procAddress.Original();
-    HostOverrideVariable(L"noloadmsg", L"quiet");
+    HostVariableOverride quiet(L"noloadmsg", L"quiet");
 
     for (const Road &road : roads) {
         SCOPED_TRACE(road.name);
@@ -102,8 +102,7 @@ TEST(OsVersion, EachRoadDecidesAsItShould)
         EXPECT_TRUE(RecordsWereClean);
         EXPECT_EQ(out.Text(), "");
         EXPECT_EQ(err.Text(), road.expected == 0 ? ""
-                  : "Tolvaris plugin: Windows Vista or later is required.  Plugin not loaded.\r\n");
+                  : TooOld);
     }
-    HostOverrideVariable(L"noloadmsg", nullptr);
 }
 } // namespace

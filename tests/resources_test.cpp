@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "identity.h"
 #include "support/support.h"
 
 namespace {
@@ -37,10 +38,12 @@ TEST_F(Resources, FixedVersionPart)
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(Info.data(), L"\\", (void **)&fixed, &length));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u); // 1.0
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00010001u); // .1.1
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00010001u);
+    const DWORD high = TOLVARIS_VERSION_MAJOR << 16 | TOLVARIS_VERSION_MINOR;
+    const DWORD low = TOLVARIS_VERSION_BUILD << 16 | TOLVARIS_VERSION_REVISION;
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
     EXPECT_EQ(fixed->dwFileType, (DWORD)VFT_DLL);
     EXPECT_EQ(fixed->dwFileOS, (DWORD)VOS_NT_WINDOWS32);
     EXPECT_EQ(fixed->dwFileSubtype, 0u);
@@ -53,13 +56,13 @@ TEST_F(Resources, FixedVersionPart)
 TEST_F(Resources, StringValuesAndTranslation)
 {
     EXPECT_EQ(Value(L"FileDescription"), L"Tolvaris plugin for Take Command");
-    EXPECT_EQ(Value(L"FileVersion"), L"1.0.1.1");
+    EXPECT_EQ(Utf8(Value(L"FileVersion")), FullVersionText());
     EXPECT_NE(Value(L"CompanyName"), L"<missing>");
     EXPECT_EQ(Value(L"InternalName"), L"Tolvaris");
     EXPECT_NE(Value(L"LegalCopyright"), L"<missing>");
     EXPECT_EQ(Value(L"OriginalFilename"), L"Tolvaris.dll");
     EXPECT_EQ(Value(L"ProductName"), L"Tolvaris plugin");
-    EXPECT_EQ(Value(L"ProductVersion"), L"1.0.1.1  (x64)");
+    EXPECT_EQ(Utf8(Value(L"ProductVersion")), FullVersionText() + "  (x64)");
     EXPECT_GT(Value(L"Built On").size(), 0u);
     EXPECT_NE(Value(L"Built On"), L"<missing>");
 

@@ -33,7 +33,7 @@ TEST(StandinHost, NamesTheBatchFileAndLineOfARefusal)
                                         "echo %@tolvaris[pid]\r\n");
     HostRun run = RunHost(L"\"" + batch + L"\"");
     EXPECT_EQ(run.err, "Tolvaris plugin: " + Utf8(batch) + " [3]  Bad PID: \"PID\"\r\n");
-    const std::string loaded = "Tolvaris v1.0.1 loaded.\r\n";
+    const std::string loaded = Announcement();
     EXPECT_TRUE(run.out == loaded + "-1 done\r\n" || run.out == loaded + "0 done\r\n" ||
                 run.out == loaded + "1 done\r\n")
         << run.out;

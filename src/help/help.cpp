@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "../host/host_contract.h"
 #include "../host/identity.h"
 #include "help.h"
 

@@ -1,27 +1,7 @@
-#include <stddef.h>
-#include <windows.h>
-
+#include "host_contract.h"
 #include "identity.h"
 
-// The record the host reads through GetPluginInfo's result. Its layout is
-// the host's: six text pointers, three 32-bit numbers, then 20 bytes the host
-// may keep for itself, which we only provide, zero-filled.
-struct PluginDescriptor {
-    const wchar_t *ModuleName;
-    const wchar_t *Author;
-    const wchar_t *Email;
-    const wchar_t *WebPage;
-    const wchar_t *Description;
-    const wchar_t *Functions;
-    int Major;
-    int Minor;
-    int BuildNumber;
-    unsigned char HostReserved[20];
-};
-static_assert(sizeof(PluginDescriptor) == 80, "the host reads 80 bytes");
-static_assert(offsetof(PluginDescriptor, Major) == 48, "host layout");
-static_assert(offsetof(PluginDescriptor, HostReserved) == 60, "host layout");
-
+// Zero-filled at load; the host's 20 bytes at its end are never written.
 static PluginDescriptor Descriptor;
 
 extern "C" PluginDescriptor *GetPluginInfo(void)

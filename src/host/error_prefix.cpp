@@ -1,6 +1,6 @@
 #include "error_prefix.h"
 
-#include "host_services.h"
+#include "host_contract.h"
 #include "identity.h"
 
 int WriteErrorPrefix(void)

@@ -1,5 +1,5 @@
 #include "error_prefix.h"
-#include "host_services.h"
+#include "host_contract.h"
 #include "identity.h"
 
 // Filled by InitializePlugin; only the major version is consulted.
@@ -58,8 +58,8 @@ extern "C" int InitializePlugin(void)
     return 0;
 }
 
-// The host passes nothing we need; there is nothing to release.
-extern "C" int ShutdownPlugin(void)
+// There is nothing to release.
+extern "C" int ShutdownPlugin(int)
 {
     return 0;
 }

@@ -1,8 +1,10 @@
 #include "query.h"
 
 #include "../host/error_prefix.h"
-#include "../host/host_services.h"
+#include "../host/host_contract.h"
 #include "../host/identity.h"
+
+static_assert((int)ArgumentChars == (int)FunctionBufferChars, "the host's buffer");
 
 static void UpperCaseAscii(wchar_t *text)
 {

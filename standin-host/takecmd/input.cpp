@@ -4,6 +4,7 @@
 // a plug-in's Help blocks the session (an Enter then closes the box). A line
 // asked for and not yet typed stays asked for: whoever asks next gets it.
 #include "internal.h"
+#include "utf8.h"
 
 namespace {
 HANDLE Wanted;     // auto-reset: the reader is to read one line
@@ -44,10 +45,7 @@ bool ReadFromFile(HANDLE input, std::wstring &line)
     }
     if (!any)
         return false;
-    int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), NULL, 0);
-    line.resize(length);
-    if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), &line[0], length);
+    line = FromUtf8(bytes.data(), bytes.size());
     return true;
 }
 

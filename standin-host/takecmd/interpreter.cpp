@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "internal.h"
+#include "utf8.h"
 
 static std::vector<BatchFrame> Batches;
 static bool Transient;
@@ -152,10 +153,7 @@ static bool ReadBatchText(const wchar_t *path, std::wstring &text)
         return true;
     }
     size_t skip = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
-    int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data() + skip, (int)(bytes.size() - skip), NULL, 0);
-    text.resize(length);
-    if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, bytes.data() + skip, (int)(bytes.size() - skip), &text[0], length);
+    text = FromUtf8(bytes.data() + skip, bytes.size() - skip);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "internal.h"
+#include "utf8.h"
 
 void WriteText(HANDLE file, const std::wstring &text)
 {
@@ -14,10 +15,8 @@ void WriteText(HANDLE file, const std::wstring &text)
         WriteConsoleW(file, text.data(), (DWORD)text.size(), &written, NULL);
         return;
     }
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);
-    std::vector<char> utf8(bytes);
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), utf8.data(), bytes, NULL, NULL);
-    WriteFile(file, utf8.data(), (DWORD)bytes, &written, NULL);
+    const std::string utf8 = Utf8(text);
+    WriteFile(file, utf8.data(), (DWORD)utf8.size(), &written, NULL);
 }
 
 void WriteError(const std::wstring &text)

@@ -1,26 +1,13 @@
 #include <vector>
 
 #include "internal.h"
+#include "module_folder.h"
 
-// The record a plug-in's GetPluginInfo returns, as the host reads it.
-struct PluginDescriptor {
-    const wchar_t *ModuleName;
-    const wchar_t *Author;
-    const wchar_t *Email;
-    const wchar_t *WebPage;
-    const wchar_t *Description;
-    const wchar_t *Functions; // comma-separated; "@name" is a variable function
-    int Major;
-    int Minor;
-    int BuildNumber;
-    unsigned char HostReserved[20];
-};
-
-typedef PluginDescriptor *(*GetPluginInfoFn)(void);
-typedef int (*InitializePluginFn)(void);
-typedef int (*ShutdownPluginFn)(int endProcess);
-typedef int (*VariableFunctionFn)(wchar_t *buffer);
-typedef int (*HelpFn)(const wchar_t *topic);
+typedef decltype(&GetPluginInfo) GetPluginInfoFn;
+typedef decltype(&InitializePlugin) InitializePluginFn;
+typedef decltype(&ShutdownPlugin) ShutdownPluginFn;
+typedef decltype(&f_tolvaris) VariableFunctionFn; // every f_name alike
+typedef decltype(&Help) HelpFn;
 
 struct VariableFunction {
     std::wstring name; // without the '@'
@@ -113,15 +100,11 @@ int HostLoadPlugin(const wchar_t *path)
 
 void HostLoadPluginFolder(void)
 {
-    wchar_t folder[MAX_PATH];
     HMODULE self = NULL;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        (LPCWSTR)(void *)&HostLoadPluginFolder, &self);
-    DWORD length = GetModuleFileNameW(self, folder, MAX_PATH);
-    while (length > 0 && folder[length - 1] != L'\\')
-        --length;
-    std::wstring plugins = std::wstring(folder, length) + L"plugins\\";
+    const std::wstring plugins = PluginsFolderOf(self);
 
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((plugins + L"*.dll").c_str(), &found);

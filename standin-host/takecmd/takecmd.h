@@ -13,15 +13,16 @@
 #define TAKECMD_API __declspec(dllimport)
 #endif
 
-extern "C" {
-// The services for plug-ins. Text written to a console goes through
-// WriteConsoleW; to a file or pipe it goes as UTF-8.
-TAKECMD_API int Qprintf(HANDLE file, const wchar_t *format, ...);
-TAKECMD_API int Printf(const wchar_t *format, ...);
-// No capacity is passed, so an expansion never writes more than
+// The services for plug-ins, declared with the rest of what a plug-in and
+// its host exchange. Text written to a console goes through WriteConsoleW;
+// to a file or pipe it goes as UTF-8. No capacity is passed to
+// ExpandVariables, so an expansion never writes more than
 // ServiceExpansionChars wide characters, terminator included: the smallest
 // buffer a plug-in may hand over.
-TAKECMD_API int ExpandVariables(wchar_t *text, int flag);
+#define TOLVARIS_HOST_SERVICE TAKECMD_API
+#include "host_contract.h"
+
+extern "C" {
 
 // Runs one command line: echo, set, plugin /l, help, call or a batch file's
 // name. 0 on success.
@@ -53,6 +54,6 @@ TAKECMD_API void HostSetTransient(int transient);
 TAKECMD_API void HostOverrideVariable(const wchar_t *name, const wchar_t *value);
 }
 
-enum { ServiceExpansionChars = 1024, FunctionBufferChars = 8192 };
+enum { ServiceExpansionChars = 1024 };
 
 #endif

@@ -2,18 +2,36 @@
 
 #include <vector>
 
+#include "identity.h"
+#include "module_folder.h"
+
+std::string VersionText()
+{
+    return std::to_string(TOLVARIS_VERSION_MAJOR) + "." + std::to_string(TOLVARIS_VERSION_MINOR) +
+           "." + std::to_string(TOLVARIS_VERSION_BUILD);
+}
+
+std::string FullVersionText()
+{
+    return VersionText() + "." + std::to_string(TOLVARIS_VERSION_REVISION);
+}
+
+std::string Announcement()
+{
+    return "Tolvaris v" + VersionText() + " loaded.\r\n";
+}
+
+const char TooOld[] =
+    "Tolvaris plugin: Windows Vista or later is required.  Plugin not loaded.\r\n";
+
 std::wstring BinFolder()
 {
-    wchar_t path[MAX_PATH];
-    DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
-    while (length > 0 && path[length - 1] != L'\\')
-        --length;
-    return std::wstring(path, length);
+    return FolderOf(NULL);
 }
 
 std::wstring PluginPath()
 {
-    return BinFolder() + L"plugins\\Tolvaris.dll";
+    return PluginsFolderOf(NULL) + L"Tolvaris.dll";
 }
 
 template <typename Function>
@@ -46,13 +64,4 @@ int Query(const std::wstring &argument, std::wstring &result)
     int status = Plugin().f_tolvaris(buffer.data());
     result.assign(buffer.data());
     return status;
-}
-
-std::string Utf8(const std::wstring &text)
-{
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);
-    std::string utf8(bytes, '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), &utf8[0], bytes, NULL, NULL);
-    return utf8;
 }

@@ -8,24 +8,52 @@
 #include <ostream>
 #include <string>
 
-// The exports of bin/plugins/Tolvaris.dll, loaded once for the test process.
+#include "takecmd/takecmd.h"
+#include "utf8.h"
+
+// The exports of bin/plugins/Tolvaris.dll, loaded once for the test process,
+// as the host declares them.
 struct PluginExports {
     HMODULE module;
-    void *(*GetPluginInfo)(void);
-    int (*InitializePlugin)(void);
-    int (*ShutdownPlugin)(void);
-    int (*Help)(const wchar_t *topic);
-    int (*f_tolvaris)(wchar_t *buffer);
+    decltype(&::GetPluginInfo) GetPluginInfo;
+    decltype(&::InitializePlugin) InitializePlugin;
+    decltype(&::ShutdownPlugin) ShutdownPlugin;
+    decltype(&::Help) Help;
+    decltype(&::f_tolvaris) f_tolvaris;
 };
 const PluginExports &Plugin();
 std::wstring BinFolder();  // where the tests, tcc.exe and TakeCmd.dll are
 std::wstring PluginPath(); // bin/plugins/Tolvaris.dll
 
+// The version as identity.h, its only home, gives it: "1.2.3", and with the
+// revision of the version resource, "1.2.3.4"; and the texts the plug-in
+// writes with it, or when it refuses to load.
+std::string VersionText();
+std::string FullVersionText();
+std::string Announcement(); // "Tolvaris v1.2.3 loaded.\r\n"
+extern const char TooOld[];
+
+// Makes a host variable expand to the given text until it goes out of scope,
+// even when an assertion ends the test early; then the host's own value is
+// back. Overriding one variable twice at once is not supported.
+class HostVariableOverride {
+public:
+    HostVariableOverride(const wchar_t *name, const wchar_t *value) : name_(name)
+    {
+        HostOverrideVariable(name, value);
+    }
+    ~HostVariableOverride() { HostOverrideVariable(name_, nullptr); }
+    HostVariableOverride(const HostVariableOverride &) = delete;
+    HostVariableOverride &operator=(const HostVariableOverride &) = delete;
+
+private:
+    const wchar_t *name_;
+};
+
 // Calls f_tolvaris with an 8192-character buffer holding the argument, as
 // the host does; returns its status and leaves the buffer's text in result.
 int Query(const std::wstring &argument, std::wstring &result);
 
-std::string Utf8(const std::wstring &text);
 
 // A temporary file, deleted when its handle is closed; and what a file
 // holds, read from its start without moving its file pointer for good.
