@@ -1,6 +1,7 @@
 // What f_tolvaris leaves in the host's buffer, and that it stays inside it.
 #include <gtest/gtest.h>
 
+#include "guard_page.h"
 #include "support/support.h"
 
 namespace {
@@ -39,27 +40,22 @@ TEST(Buffer, AFullLengthArgumentIsTakenWhole)
     EXPECT_EQ(err.Text(), "Tolvaris plugin: Bad PID: \"" + Utf8(argument) + "\"\r\n");
 }
 
-// An argument with no terminator within the host's 8192 characters, ending
-// right where a no-access page begins: any read or write past the buffer
-// faults and ends the test program.
+// An argument of the host's 8192 characters ending right where a guard page
+// begins: nothing past the buffer may be read or written, not even by a
+// system function that hides the fault.
 class Unterminated : public testing::Test {
 protected:
     void SetUp() override
     {
-        SYSTEM_INFO system;
-        GetSystemInfo(&system);
-        const size_t bytes = 8192 * sizeof(wchar_t);
-        ASSERT_EQ(bytes % system.dwPageSize, 0u);
-        base_ = (unsigned char *)VirtualAlloc(NULL, bytes + system.dwPageSize,
-                                              MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        ASSERT_NE(base_, nullptr);
-        DWORD old;
-        ASSERT_TRUE(VirtualProtect(base_ + bytes, system.dwPageSize, PAGE_NOACCESS, &old));
-        buffer_ = (wchar_t *)base_;
+        ASSERT_TRUE(page_.Ready());
+        buffer_ = page_.Text();
     }
-    void TearDown() override { VirtualFree(base_, 0, MEM_RELEASE); }
+    void TearDown() override
+    {
+        EXPECT_FALSE(page_.Touched()) << "the page after the host's buffer was read or written";
+    }
 
-    unsigned char *base_ = nullptr;
+    GuardedText page_{8192};
     wchar_t *buffer_ = nullptr;
 };
 
@@ -90,5 +86,39 @@ TEST_F(Unterminated, IsRefusedEvenWhenWhatFitsIsBlankOrANumber)
     EXPECT_EQ(std::wstring(buffer_), L"1111");
     EXPECT_EQ(err.Text(), "Tolvaris plugin: Bad PID: \"\"\r\n"
                           "Tolvaris plugin: Bad PID: \"1111\"\r\n");
+}
+
+TEST_F(Unterminated, NothingPastTheBufferIsReadWhateverItHolds)
+{
+    // Full-length arguments, terminated in the buffer's last character or not
+    // at all: the text is read up to the terminator or the buffer's end.
+    struct Row {
+        const char *what;
+        std::wstring text; // all 8192 characters of the buffer
+        int status;
+        std::wstring kept;
+    };
+    const std::wstring digits(8191, L'7'), blanks(8190, L' ');
+    const Row rows[] = {
+        {"8191 digits and the terminator", digits + L'\0', -1, digits},
+        {"8191 letters and the terminator", std::wstring(8191, L'a') + L'\0', -1,
+         std::wstring(8191, L'A')},
+        {"blanks, a zero and the terminator", blanks + L'0' + L'\0', 0, L"-1"},
+        {"blanks, a zero and a blank cut off", blanks + L"0 ", -1, L"0"},
+        {"a zero, the terminator and leftovers", L"0" + std::wstring(1, L'\0') + digits.substr(1), 0,
+         L"-1"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_EQ(row.text.size(), 8192u);
+        row.text.copy(buffer_, 8192);
+        page_.Arm();
+        StreamCapture err(STD_ERROR_HANDLE);
+        EXPECT_EQ(Plugin().f_tolvaris(buffer_), row.status);
+        EXPECT_EQ(std::wstring(buffer_), row.kept);
+        EXPECT_EQ(err.Text(),
+                  row.status == 0 ? "" : "Tolvaris plugin: Bad PID: \"" + Utf8(row.kept) + "\"\r\n");
+        EXPECT_FALSE(page_.Touched());
+    }
 }
 } // namespace

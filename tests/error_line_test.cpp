@@ -2,6 +2,11 @@
 // batch location, its batch name taken literally, the handle of the moment.
 #include <gtest/gtest.h>
 
+#include <stdarg.h>
+
+#include <string>
+#include <vector>
+
 #include "support/support.h"
 #include "takecmd/takecmd.h"
 
@@ -61,5 +66,87 @@ TEST_F(ErrorLine, StandardErrorIsFetchedAnewForEachLine)
     EXPECT_EQ(Query(L"three", result), -1);
     EXPECT_EQ(first.Text(), "Tolvaris plugin: Bad PID: \"ONE\"\r\n"
                             "Tolvaris plugin: Bad PID: \"THREE\"\r\n");
+}
+
+// Put in place of Qprintf in the plug-in's imports: writes what the host
+// would (the plug-in's texts here are short, and hold only %s), then points
+// standard error at the next file, as a host that redirects it between two
+// writes would.
+std::vector<HANDLE> Files;
+size_t Writes;
+decltype(&Qprintf) RealQprintf;
+
+int MovingQprintf(HANDLE file, const wchar_t *format, ...)
+{
+    wchar_t text[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    wvsprintfW(text, format, arguments);
+    va_end(arguments);
+    const int written = RealQprintf(file, L"%s", text);
+    if (++Writes < Files.size())
+        SetStdHandle(STD_ERROR_HANDLE, Files[Writes]);
+    return written;
+}
+
+// Windows XP, as far as the plug-in can tell: no NtDll.dll to ask, and
+// GetVersionExW says 5.
+HMODULE WINAPI NoModule(const wchar_t *) { return NULL; }
+BOOL WINAPI WindowsXp(OSVERSIONINFOW *record)
+{
+    record->dwMajorVersion = 5;
+    return TRUE;
+}
+
+struct Road {
+    const char *name;
+    const wchar_t *batch; // what %_batch expands to
+    bool start;           // InitializePlugin, else a malformed ID
+    std::vector<std::string> writes; // in the files, in turn
+};
+
+TEST_F(ErrorLine, EachWriteGoesToTheStandardErrorOfItsMoment)
+{
+    const std::string name = "Tolvaris plugin: ", location = "C:\\jobs\\x.btm [3]  ",
+                      badPid = "Bad PID: \"BAD\"\r\n",
+                      refusal = "Windows Vista or later is required.  Plugin not loaded.\r\n";
+    const Road roads[] = {
+        {"a malformed ID outside a batch file", L"0", false, {name, badPid}},
+        {"a malformed ID inside a batch file", L"1", false, {name, location, badPid}},
+        {"an old Windows outside a batch file", L"0", true, {name, refusal}},
+        {"an old Windows inside a batch file", L"1", true, {name, location, refusal}},
+    };
+    HMODULE dll = Plugin().module;
+    ImportSwap qprintf(dll, "TakeCmd.dll", "Qprintf", (void *)&MovingQprintf);
+    ImportSwap moduleHandle(dll, "KERNEL32.dll", "GetModuleHandleW", (void *)&NoModule);
+    ImportSwap versionEx(dll, "KERNEL32.dll", "GetVersionExW", (void *)&WindowsXp);
+    ASSERT_TRUE(qprintf.Swapped() && moduleHandle.Swapped() && versionEx.Swapped());
+    RealQprintf = (decltype(&Qprintf))qprintf.Original();
+    HostOverrideVariable(L"_batchname", L"C:\\jobs\\x.btm");
+    HostOverrideVariable(L"_batchline", L"3");
+    const HANDLE previous = GetStdHandle(STD_ERROR_HANDLE);
+
+    for (const Road &road : roads) {
+        SCOPED_TRACE(road.name);
+        HostOverrideVariable(L"_batch", road.batch);
+        Files.clear();
+        for (size_t i = 0; i <= road.writes.size(); ++i) // and one for any write too many
+            Files.push_back(CreateTemporaryFile(false));
+        Writes = 0;
+        SetStdHandle(STD_ERROR_HANDLE, Files[0]);
+        std::wstring result;
+        EXPECT_EQ(road.start ? Plugin().InitializePlugin() : Query(L"bad", result), -1);
+        SetStdHandle(STD_ERROR_HANDLE, previous);
+        std::vector<std::string> written;
+        for (HANDLE file : Files) {
+            written.push_back(ReadWholeFile(file));
+            CloseHandle(file);
+        }
+        std::vector<std::string> expected = road.writes;
+        expected.push_back("");
+        EXPECT_EQ(written, expected);
+    }
+    for (const wchar_t *variable : {L"_batch", L"_batchname", L"_batchline"})
+        HostOverrideVariable(variable, nullptr);
 }
 } // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "guard_page.h"
 #include "support/support.h"
 #include "takecmd/takecmd.h"
 
@@ -197,6 +198,24 @@ TEST_F(HelpTopics, ALongerNameIsReadNoFurtherThanWhereItDiffers)
     EXPECT_EQ(Plugin().Help(topic), 0);
     EXPECT_EQ(BoxCalls.size(), 0u);
     VirtualFree(pages, 0, MEM_RELEASE);
+}
+
+TEST_F(HelpTopics, ANameIsReadNoFurtherThanItsTerminator)
+{
+    // Each name with its terminator right before a guard page.
+    auto ask = [](const wchar_t *name, int expected) {
+        SCOPED_TRACE(Utf8(name));
+        const size_t chars = lstrlenW(name) + 1;
+        GuardedText page(chars);
+        ASSERT_TRUE(page.Ready());
+        memcpy(page.Text(), name, chars * sizeof(wchar_t));
+        EXPECT_EQ(Plugin().Help(page.Text()), expected);
+        EXPECT_FALSE(page.Touched());
+    };
+    for (const wchar_t *name : OwnTopicNames)
+        ask(name, 1);
+    for (const wchar_t *name : OtherNames)
+        ask(name, 0);
 }
 
 // --- The real box, under Wine's null graphics driver ---
