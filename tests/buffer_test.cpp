@@ -1,7 +1,7 @@
 // What f_tolvaris leaves in the host's buffer, and that it stays inside it.
 #include <gtest/gtest.h>
 
-#include "guard_page.h"
+#include "support/guard_page.h"
 #include "support/support.h"
 
 namespace {

@@ -42,15 +42,12 @@ TEST_F(ErrorLine, InsideABatchFileItNamesTheFileAndLine)
 TEST_F(ErrorLine, AnEmptyBatchExpansionStillWritesTheLocation)
 {
     // Only a leading '0' means "no batch file"; an empty answer does not.
-    HostOverrideVariable(L"_batch", L"");
-    HostOverrideVariable(L"_batchname", L"odd.btm");
-    HostOverrideVariable(L"_batchline", L"7");
+    HostVariableOverride batch(L"_batch", L""), name(L"_batchname", L"odd.btm"),
+        line(L"_batchline", L"7");
     std::wstring result;
     StreamCapture err(STD_ERROR_HANDLE);
     EXPECT_EQ(Query(L"q", result), -1);
     EXPECT_EQ(err.Text(), "Tolvaris plugin: odd.btm [7]  Bad PID: \"Q\"\r\n");
-    for (const wchar_t *name : {L"_batch", L"_batchname", L"_batchline"})
-        HostOverrideVariable(name, nullptr);
 }
 
 TEST_F(ErrorLine, StandardErrorIsFetchedAnewForEachLine)
@@ -122,13 +119,12 @@ TEST_F(ErrorLine, EachWriteGoesToTheStandardErrorOfItsMoment)
     ImportSwap versionEx(dll, "KERNEL32.dll", "GetVersionExW", (void *)&WindowsXp);
     ASSERT_TRUE(qprintf.Swapped() && moduleHandle.Swapped() && versionEx.Swapped());
     RealQprintf = (decltype(&Qprintf))qprintf.Original();
-    HostOverrideVariable(L"_batchname", L"C:\\jobs\\x.btm");
-    HostOverrideVariable(L"_batchline", L"3");
+    HostVariableOverride batchName(L"_batchname", L"C:\\jobs\\x.btm"), line(L"_batchline", L"3");
     const HANDLE previous = GetStdHandle(STD_ERROR_HANDLE);
 
     for (const Road &road : roads) {
         SCOPED_TRACE(road.name);
-        HostOverrideVariable(L"_batch", road.batch);
+        HostVariableOverride batch(L"_batch", road.batch);
         Files.clear();
         for (size_t i = 0; i <= road.writes.size(); ++i) // and one for any write too many
             Files.push_back(CreateTemporaryFile(false));
@@ -146,7 +142,5 @@ TEST_F(ErrorLine, EachWriteGoesToTheStandardErrorOfItsMoment)
         expected.push_back("");
         EXPECT_EQ(written, expected);
     }
-    for (const wchar_t *variable : {L"_batch", L"_batchname", L"_batchline"})
-        HostOverrideVariable(variable, nullptr);
 }
 } // namespace

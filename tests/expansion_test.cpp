@@ -75,17 +75,11 @@ protected:
     {
         ASSERT_TRUE(swap_.Swapped());
         RealExpandVariables = (decltype(&ExpandVariables))swap_.Original();
-        HostOverrideVariable(L"_batchname", L"C:\\jobs\\x.btm");
-        HostOverrideVariable(L"_batchline", L"3");
-        HostOverrideVariable(L"noloadmsg", L"quiet");
         Recorded.clear();
     }
-    void TearDown() override
-    {
-        for (const wchar_t *name : {L"_batch", L"_batchname", L"_batchline", L"noloadmsg"})
-            HostOverrideVariable(name, nullptr);
-        LongLocation.clear();
-    }
+    void TearDown() override { LongLocation.clear(); }
+    HostVariableOverride batchName_{L"_batchname", L"C:\\jobs\\x.btm"}, line_{L"_batchline", L"3"},
+        quiet_{L"noloadmsg", L"quiet"};
     ImportSwap swap_{Plugin().module, "TakeCmd.dll", "ExpandVariables",
                      (void *)&RecordingExpandVariables};
 };
@@ -103,7 +97,7 @@ TEST_F(Expansions, EachRoadAsksForItsTextsWithFlagOneInAZeroFilledBuffer)
     };
     for (const Road &road : roads) {
         SCOPED_TRACE(road.name);
-        HostOverrideVariable(L"_batch", road.batch);
+        HostVariableOverride batch(L"_batch", road.batch);
         Recorded.clear();
         StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
         road.call();
@@ -119,7 +113,7 @@ TEST_F(Expansions, ABatchFileNameAsLongAsTheHostAllowsIsWrittenWhole)
     const std::wstring name = L"C:\\" + std::wstring(8191 - 3 - 6, L'n');
     LongLocation = name + L" [7]  ";
     ASSERT_EQ(LongLocation.size(), 8191u);
-    HostOverrideVariable(L"_batch", L"1");
+    HostVariableOverride batch(L"_batch", L"1");
     StreamCapture err(STD_ERROR_HANDLE);
     EXPECT_EQ(Refuse(), -1);
     EXPECT_EQ(err.Text(), "Tolvaris plugin: " + Utf8(LongLocation) + "Bad PID: \"BAD\"\r\n");

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "guard_page.h"
+#include "support/guard_page.h"
 #include "support/support.h"
 #include "takecmd/takecmd.h"
 
