@@ -54,8 +54,9 @@ static std::string ReadPipe(HANDLE pipe)
 }
 
 // Under wine-run --log, Wine's messages (its errors: why a process could not
-// start) go to a log whose Windows name is in TOLVARIS_WINE_LOG; a start that
-// failed quotes what was written there from `from` on. Empty elsewhere.
+// start) go to a log whose Windows name is in TOLVARIS_WINE_LOG, and a start
+// that failed quotes what was written there meanwhile. Run otherwise, the
+// program has no such log, and the name is empty.
 static std::wstring WineLogPath()
 {
     wchar_t path[MAX_PATH];
