@@ -1,5 +1,8 @@
 // The plug-in as a user meets it: in the stand-in host program, loaded from
 // its plugins folder, used from command lines and batch files.
+#include <stdio.h>
+
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include "support/support.h"
@@ -38,5 +41,41 @@ TEST(StandinHost, NamesTheBatchFileAndLineOfARefusal)
                 run.out == loaded + "1 done\r\n")
         << run.out;
     DeleteFileW(batch.c_str());
+}
+
+// A program that cannot be started fails the test with the error and what
+// Wine wrote to this program's log while trying, and only that.
+TEST(StandinHost, AProgramThatCannotStartFailsTheTestSayingWhyAndWhereWinesWordsAre)
+{
+    wchar_t log[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"TOLVARIS_WINE_LOG", log, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        GTEST_SKIP() << "not run through wine-run --log, so Wine's messages have no log";
+    // This program's standard error is that log too; an earlier line is no
+    // part of a later start.
+    fprintf(stderr, "tolvaris: a line before the start\n");
+    fflush(stderr);
+    HostRun run;
+    testing::TestPartResultArray failures;
+    {
+        testing::ScopedFakeTestPartResultReporter reporter(
+            testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+        run = RunProgram(BinFolder() + UniqueName(L"tolvaris-missing.exe"), L"", true);
+    }
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_NE(std::string(failures.GetTestPartResult(0).message()).find(run.failure),
+              std::string::npos);
+    EXPECT_NE(run.failure.find("CreateProcessW failed with error 2 for "), std::string::npos)
+        << run.failure;
+    EXPECT_NE(run.failure.find("; Wine wrote nothing about it to /"), std::string::npos)
+        << run.failure;
+    EXPECT_EQ(run.failure.find("a line before the start"), std::string::npos) << run.failure;
+    // And the log named is this program's standard error.
+    HANDLE file = CreateFileW(log, GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    EXPECT_NE(ReadWholeFile(file).find("tolvaris: a line before the start"), std::string::npos);
+    CloseHandle(file);
 }
 } // namespace

@@ -53,6 +53,54 @@ static std::string ReadPipe(HANDLE pipe)
     return text;
 }
 
+// Under wine-run --log, Wine's messages (its errors: why a process could not
+// start) go to a log whose Windows name is in TOLVARIS_WINE_LOG, and a start
+// that failed quotes what was written there meanwhile. Run otherwise, the
+// program has no such log, and the name is empty.
+static std::wstring WineLogPath()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"TOLVARIS_WINE_LOG", path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+static ULONGLONG WineLogSize(const std::wstring &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+static std::string WineSaidSince(const std::wstring &path, ULONGLONG from)
+{
+    if (path.empty())
+        return "; Wine's messages went to this program's standard error";
+    std::string text;
+    HANDLE log = CreateFileW(path.c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                             OPEN_EXISTING, 0, NULL);
+    if (log != INVALID_HANDLE_VALUE) {
+        LARGE_INTEGER offset;
+        offset.QuadPart = (LONGLONG)from;
+        SetFilePointerEx(log, offset, NULL, FILE_BEGIN);
+        char chunk[4096];
+        DWORD read;
+        // A few kilobytes name the cause; the rest stays in the log.
+        while (text.size() < 16384 && ReadFile(log, chunk, sizeof chunk, &read, NULL) && read > 0)
+            text.append(chunk, read);
+        CloseHandle(log);
+    }
+    // Named as on Linux, where the log is read.
+    std::string shown = Utf8(path.compare(0, 2, L"Z:") == 0 ? path.substr(2) : path);
+    for (char &c : shown)
+        if (c == '\\')
+            c = '/';
+    if (text.empty())
+        return "; Wine wrote nothing about it to " + shown;
+    return "; Wine wrote to " + shown + ":\n" + text;
+}
+
 HostRun RunProgram(const std::wstring &program, const std::wstring &arguments, bool outputToPipe,
                    HANDLE input)
 {
@@ -75,6 +123,8 @@ HostRun RunProgram(const std::wstring &program, const std::wstring &arguments, b
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     const std::string shown = Utf8(commandLine);
     PROCESS_INFORMATION process = {};
+    const std::wstring wineLog = WineLogPath();
+    const ULONGLONG wineLogSize = WineLogSize(wineLog);
     if (CreateProcessW(program.c_str(), &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL,
                        &startup, &process)) {
         if (WaitForSingleObject(process.hProcess, RunLimitMs) != WAIT_OBJECT_0) {
@@ -87,8 +137,12 @@ HostRun RunProgram(const std::wstring &program, const std::wstring &arguments, b
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     } else {
-        run.failure = "CreateProcessW failed with error " + std::to_string(GetLastError()) +
-                      " for " + shown;
+        const DWORD error = GetLastError();
+        run.failure = "CreateProcessW failed with error " + std::to_string(error) + " for " + shown;
+        // Wine's word for a process that died before its start-up was done.
+        if (error == ERROR_INTERNAL_ERROR)
+            run.failure += " (the new process ended before its start-up was done)";
+        run.failure += WineSaidSince(wineLog, wineLogSize);
     }
     if (outputToPipe) {
         CloseHandle(out); // so that reading ends where the child's output does
