@@ -8,7 +8,7 @@
 #define TOLVARIS_VERSION_MAJOR 1
 #define TOLVARIS_VERSION_MINOR 0
 #define TOLVARIS_VERSION_BUILD 1
-// The fourth number of the file's version resource (1.0.1.1).
+// The fourth number of the file's version resource (MAJOR.MINOR.BUILD.REVISION).
 #define TOLVARIS_VERSION_REVISION 1
 
 #ifndef RC_INVOKED
