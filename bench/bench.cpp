@@ -124,11 +124,13 @@ int main()
 
     printf("Tolvaris.dll benchmark (median of %d rounds of %d calls)\n\n", Rounds, CallsPerRound);
     printf("| measure | plug-in | bare system calls | ratio |\n|---|---|---|---|\n");
-    printf("| query, own process | %.2f us | %.2f us | %.3f |\n", pluginOwn, bareOwn, pluginOwn / bareOwn);
+    printf("| query, own process | %.2f us | %.2f us | %.3f |\n", pluginOwn, bareOwn,
+           pluginOwn / bareOwn);
     printf("| query, no such process | %.2f us | %.2f us | %.3f |\n", pluginNobody, bareNobody,
            pluginNobody / bareNobody);
     printf("| query, malformed ID (error line to NUL) | %.2f us | - | - |\n", pluginMalformed);
-    printf("| LoadLibraryW to finished InitializePlugin | %.1f us | - | - |\n", loads[loads.size() / 2]);
+    printf("| LoadLibraryW to finished InitializePlugin | %.1f us | - | - |\n",
+           loads[loads.size() / 2]);
     printf("| Tolvaris.dll size | %lu bytes | - | - |\n", file.nFileSizeLow);
     CloseHandle(nul);
     return 0;

@@ -45,8 +45,8 @@ int wmain()
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessAsUserW(limited, NULL, commandLine, NULL, NULL, TRUE, 0, NULL, NULL,
-                              &startup, &process)) {
+    if (!CreateProcessAsUserW(limited, NULL, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup,
+                              &process)) {
         int status = Fail("cannot start the program");
         CloseHandle(limited);
         return status;

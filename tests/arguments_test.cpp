@@ -42,14 +42,14 @@ TEST_F(Arguments, ValidIdsAskAboutThatProcess)
         {L" 0x4D2 ", 1234},
         {L"0x0x1A", 26},
         {L"0X0x1a", 26},
-        {L"010", 10},                  // decimal, not octal
+        {L"010", 10}, // decimal, not octal
         {L"0", 0},
         {L"4294967295", 4294967295u},
         {L"00000000004294967295", 4294967295u},
         {L"0xFFFFFFFF", 4294967295u},
         {L"0x00000000ffffffff", 4294967295u},
-        {L"\u00a0\v\f42\r\n", 42},      // white space of Latin-1
-        {L"\u3000\u2003 7\u3000", 7},   // and above it, as the system classifies it
+        {L"\u00a0\v\f42\r\n", 42},    // white space of Latin-1
+        {L"\u3000\u2003 7\u3000", 7}, // and above it, as the system classifies it
     };
     for (const Accepted &row : rows) {
         SCOPED_TRACE(Utf8(row.argument));
@@ -88,8 +88,8 @@ TEST_F(Arguments, MalformedIdsAreRefusedWithTheNormalisedText)
         {L"0xG1", L"0XG1"},
         {L"0x0x", L"0X0X"},
         {L"0x0xg", L"0X0XG"},
-        {L"0x0x0x1A", L"0X0X0X1A"},      // only one repeated prefix is skipped
-        {L"12 34", L"12 34"},          // inner white space stays
+        {L"0x0x0x1A", L"0X0X0X1A"}, // only one repeated prefix is skipped
+        {L"12 34", L"12 34"},       // inner white space stays
         {L"-5", L"-5"},
         {L"+5", L"+5"},
         {L"1234abc", L"1234ABC"},
@@ -98,15 +98,15 @@ TEST_F(Arguments, MalformedIdsAreRefusedWithTheNormalisedText)
         {L"99999999999999999999", L"99999999999999999999"},
         // Values that a narrower accumulator, or a range check made only at
         // the end, would see wrap round to a valid ID.
-        {L"10000000000", L"10000000000"},           // 10^10 mod 2^32 is above 10^9
-        {L"0x1FFFFFFF0", L"0X1FFFFFFF0"},           // and 0xFFFFFFF0 above 0x1FFFFFFF
-        {L"18446744073709551616", L"18446744073709551616"},     // 2^64
-        {L"18446744073709551621", L"18446744073709551621"},     // 2^64 + 5
-        {L"18446744078004518911", L"18446744078004518911"},     // 2^64 + 0xFFFFFFFF
-        {L"36893488147419103237", L"36893488147419103237"},     // 2^65 + 5
+        {L"10000000000", L"10000000000"},                   // 10^10 mod 2^32 is above 10^9
+        {L"0x1FFFFFFF0", L"0X1FFFFFFF0"},                   // and 0xFFFFFFF0 above 0x1FFFFFFF
+        {L"18446744073709551616", L"18446744073709551616"}, // 2^64
+        {L"18446744073709551621", L"18446744073709551621"}, // 2^64 + 5
+        {L"18446744078004518911", L"18446744078004518911"}, // 2^64 + 0xFFFFFFFF
+        {L"36893488147419103237", L"36893488147419103237"}, // 2^65 + 5
         {L"000018446744073709551621", L"000018446744073709551621"},
         {L"340282366920938463463374607431768211461", L"340282366920938463463374607431768211461"},
-        {L"0x10000000000000005", L"0X10000000000000005"},       // 2^64 + 5
+        {L"0x10000000000000005", L"0X10000000000000005"}, // 2^64 + 5
         {L"0x100000000ffffffff", L"0X100000000FFFFFFFF"},
         {L"0x0x10000000000000005", L"0X0X10000000000000005"},
         {L"0x100000000000000000000000000000005", L"0X100000000000000000000000000000005"},
@@ -114,9 +114,12 @@ TEST_F(Arguments, MalformedIdsAreRefusedWithTheNormalisedText)
         {L"\u0661\u0662", L"\u0661\u0662"}, // Arabic-Indic digits: ASCII only
         {L"\uff11", L"\uff11"},             // fullwidth one
         {L"1\u00b2", L"1\u00b2"},           // superscript two
-        {L"\u0085" L"5", L"\u0085" L"5"},    // NEL: Latin-1, but not white space
+        {L"\u0085"
+         L"5",
+         L"\u0085"
+         L"5"},                                 // NEL: Latin-1, but not white space
         {L"\u0131d \u00e9", L"\u0131D \u00e9"}, // only a-z change case
-        {L"%d%s", L"%D%S"},                 // shown as text, never as a format
+        {L"%d%s", L"%D%S"},                     // shown as text, never as a format
     };
     for (const Refused &row : rows) {
         SCOPED_TRACE(Utf8(row.argument));

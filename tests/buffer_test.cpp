@@ -84,8 +84,9 @@ TEST_F(Unterminated, IsRefusedEvenWhenWhatFitsIsBlankOrANumber)
         buffer_[i] = i < 8187 ? L' ' : L'1';
     EXPECT_EQ(Plugin().f_tolvaris(buffer_), -1);
     EXPECT_EQ(std::wstring(buffer_), L"1111");
-    EXPECT_EQ(err.Text(), "Tolvaris plugin: Bad PID: \"\"\r\n"
-                          "Tolvaris plugin: Bad PID: \"1111\"\r\n");
+    EXPECT_EQ(err.Text(),
+              "Tolvaris plugin: Bad PID: \"\"\r\n"
+              "Tolvaris plugin: Bad PID: \"1111\"\r\n");
 }
 
 TEST_F(Unterminated, NothingPastTheBufferIsReadWhateverItHolds)
@@ -105,8 +106,8 @@ TEST_F(Unterminated, NothingPastTheBufferIsReadWhateverItHolds)
          std::wstring(8191, L'A')},
         {"blanks, a zero and the terminator", blanks + L'0' + L'\0', 0, L"-1"},
         {"blanks, a zero and a blank cut off", blanks + L"0 ", -1, L"0"},
-        {"a zero, the terminator and leftovers", L"0" + std::wstring(1, L'\0') + digits.substr(1), 0,
-         L"-1"},
+        {"a zero, the terminator and leftovers", L"0" + std::wstring(1, L'\0') + digits.substr(1),
+         0, L"-1"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
@@ -116,8 +117,9 @@ TEST_F(Unterminated, NothingPastTheBufferIsReadWhateverItHolds)
         StreamCapture err(STD_ERROR_HANDLE);
         EXPECT_EQ(Plugin().f_tolvaris(buffer_), row.status);
         EXPECT_EQ(std::wstring(buffer_), row.kept);
-        EXPECT_EQ(err.Text(),
-                  row.status == 0 ? "" : "Tolvaris plugin: Bad PID: \"" + Utf8(row.kept) + "\"\r\n");
+        EXPECT_EQ(err.Text(), row.status == 0
+                                  ? ""
+                                  : "Tolvaris plugin: Bad PID: \"" + Utf8(row.kept) + "\"\r\n");
         EXPECT_FALSE(page_.Touched());
     }
 }

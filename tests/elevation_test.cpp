@@ -92,10 +92,12 @@ TEST(LimitedToken, TheFirstRoadWhoseTokenReadsZeroIsKeptAndTheOthersClosed)
     };
     const Row rows[] = {
         {{0, 0, 0}, "a", "a: TokenIsElevated reads 0"},
-        {{-2, 1, 0}, "c",
+        {{-2, 1, 0},
+         "c",
          "a: it failed (error 1312); b: TokenIsElevated reads 1; c: TokenIsElevated reads 0"},
         {{-1, 0, -2}, "b", "a: TokenIsElevated reads -1; b: TokenIsElevated reads 0"},
-        {{-2, 1, -2}, NULL,
+        {{-2, 1, -2},
+         NULL,
          "a: it failed (error 1312); b: TokenIsElevated reads 1; c: it failed (error 1312)"},
     };
     for (const Row &row : rows) {
@@ -176,7 +178,10 @@ HANDLE WINAPI FailingOpenProcess(DWORD, BOOL, DWORD pid)
     SetLastError(ERROR_INVALID_PARAMETER);
     return NULL;
 }
-int SilentQprintf(HANDLE, const wchar_t *, ...) { return 0; }
+int SilentQprintf(HANDLE, const wchar_t *, ...)
+{
+    return 0;
+}
 int NoBatchExpansion(wchar_t *text, int)
 {
     lstrcpyW(text, L"0");
@@ -229,10 +234,10 @@ TEST(Concurrency, QueriesInUserModeOnEveryCoreKeepTheirOwnWorkingValues)
                 ExpectedPid = a.pid;
                 OpenProcessCalls = 0;
                 const int status = Plugin().f_tolvaris(buffer);
-                const bool right = a.refused ? status == -1 && OpenProcessCalls == 0 &&
-                                                   lstrcmpW(buffer, a.kept) == 0
-                                             : status == 0 && OpenProcessCalls == 1 &&
-                                                   lstrcmpW(buffer, L"-1") == 0;
+                const bool right =
+                    a.refused
+                        ? status == -1 && OpenProcessCalls == 0 && lstrcmpW(buffer, a.kept) == 0
+                        : status == 0 && OpenProcessCalls == 1 && lstrcmpW(buffer, L"-1") == 0;
                 mistakes += !right;
             }
             queries += done;

@@ -61,8 +61,9 @@ TEST_F(ErrorLine, StandardErrorIsFetchedAnewForEachLine)
         EXPECT_EQ(second.Text(), "Tolvaris plugin: Bad PID: \"TWO\"\r\n");
     }
     EXPECT_EQ(Query(L"three", result), -1);
-    EXPECT_EQ(first.Text(), "Tolvaris plugin: Bad PID: \"ONE\"\r\n"
-                            "Tolvaris plugin: Bad PID: \"THREE\"\r\n");
+    EXPECT_EQ(first.Text(),
+              "Tolvaris plugin: Bad PID: \"ONE\"\r\n"
+              "Tolvaris plugin: Bad PID: \"THREE\"\r\n");
 }
 
 // Put in place of Qprintf in the plug-in's imports: writes what the host
@@ -88,7 +89,10 @@ int MovingQprintf(HANDLE file, const wchar_t *format, ...)
 
 // Windows XP, as far as the plug-in can tell: no NtDll.dll to ask, and
 // GetVersionExW says 5.
-HMODULE WINAPI NoModule(const wchar_t *) { return NULL; }
+HMODULE WINAPI NoModule(const wchar_t *)
+{
+    return NULL;
+}
 BOOL WINAPI WindowsXp(OSVERSIONINFOW *record)
 {
     record->dwMajorVersion = 5;
@@ -97,8 +101,8 @@ BOOL WINAPI WindowsXp(OSVERSIONINFOW *record)
 
 struct Road {
     const char *name;
-    const wchar_t *batch; // what %_batch expands to
-    bool start;           // InitializePlugin, else a malformed ID
+    const wchar_t *batch;            // what %_batch expands to
+    bool start;                      // InitializePlugin, else a malformed ID
     std::vector<std::string> writes; // in the files, in turn
 };
 

@@ -25,8 +25,8 @@ struct Expansion {
 };
 void PrintTo(const Expansion &e, std::ostream *out)
 {
-    *out << "{\"" << Utf8(e.text) << "\", flag " << e.flag << (e.restIsZero ? "" : ", not zero-filled")
-         << "}";
+    *out << "{\"" << Utf8(e.text) << "\", flag " << e.flag
+         << (e.restIsZero ? "" : ", not zero-filled") << "}";
 }
 
 std::vector<Expansion> Recorded;
@@ -65,9 +65,20 @@ struct Road {
     const char *error;
 };
 
-int Refuse() { std::wstring result; return Query(L"bad", result); }
-int Answer() { std::wstring result; return Query(L"0", result); }
-int Start() { return Plugin().InitializePlugin(); }
+int Refuse()
+{
+    std::wstring result;
+    return Query(L"bad", result);
+}
+int Answer()
+{
+    std::wstring result;
+    return Query(L"0", result);
+}
+int Start()
+{
+    return Plugin().InitializePlugin();
+}
 
 class Expansions : public testing::Test {
 protected:
@@ -87,9 +98,14 @@ protected:
 TEST_F(Expansions, EachRoadAsksForItsTextsWithFlagOneInAZeroFilledBuffer)
 {
     const Road roads[] = {
-        {"a refusal outside a batch file", L"0", Refuse, {{BatchCheck, 1, true}},
+        {"a refusal outside a batch file",
+         L"0",
+         Refuse,
+         {{BatchCheck, 1, true}},
          "Tolvaris plugin: Bad PID: \"BAD\"\r\n"},
-        {"a refusal inside a batch file", L"1", Refuse,
+        {"a refusal inside a batch file",
+         L"1",
+         Refuse,
          {{BatchCheck, 1, true}, {Location, 1, true}},
          "Tolvaris plugin: C:\\jobs\\x.btm [3]  Bad PID: \"BAD\"\r\n"},
         {"an answer", L"1", Answer, {}, ""},

@@ -50,8 +50,8 @@ protected:
         ASSERT_NE(Plugin().Help, nullptr);
         BoxCalls.clear();
         ForegroundWindow = (HWND)(ULONG_PTR)0x5eed0;
-        box_.reset(new ImportSwap(Plugin().module, "USER32.dll", "MessageBoxW",
-                                  (void *)&FakeMessageBoxW));
+        box_.reset(
+            new ImportSwap(Plugin().module, "USER32.dll", "MessageBoxW", (void *)&FakeMessageBoxW));
         foreground_.reset(new ImportSwap(Plugin().module, "USER32.dll", "GetForegroundWindow",
                                          (void *)&FakeGetForegroundWindow));
         ASSERT_TRUE(box_->Swapped());
@@ -111,29 +111,29 @@ const wchar_t *const OwnTopicNames[] = {
 };
 
 const wchar_t *const OtherNames[] = {
-    L"tolvaris",              // without its '@'
-    L"TOLVARIS",              //
-    L"@tolvaris[pid]",        // the help line's spelling, with brackets
-    L"@TOLVARIS[pid]",        //
-    L"@tolvaris[]",           //
-    L"",                      //
-    L"@",                     //
-    L"@tolvaris ",            // a trailing space
-    L" @tolvaris",            // a leading space
-    L"@tolvari",              // a prefix of the name
-    L"@tolvarisx",            // the name and one more: fills the name's field
-    L"@tolvarisxy",           // longer than the name's field
-    L"@tolvarisxxxxxxxxxxx",  // twenty characters
-    L"`tolvaris",             // '`' is '@' with the case bit set
-    L"`TOLVARIS",             //
-    L"@TOLVAR\u0130S",        // capital I with a dot
-    L"@tolvar\u0131s",        // small dotless i
-    L"@TOLVAR\u0131S",        //
-    L"@tolvar\u0130s",        //
-    L"\uFF20tolvaris",        // fullwidth '@'
-    L"@\uFF54olvaris",        // fullwidth 't'
-    L"@tolvaris\u0301",       // a combining accent after the name
-    L"@tol\u00ADvaris",       // a soft hyphen inside it
+    L"tolvaris",             // without its '@'
+    L"TOLVARIS",             //
+    L"@tolvaris[pid]",       // the help line's spelling, with brackets
+    L"@TOLVARIS[pid]",       //
+    L"@tolvaris[]",          //
+    L"",                     //
+    L"@",                    //
+    L"@tolvaris ",           // a trailing space
+    L" @tolvaris",           // a leading space
+    L"@tolvari",             // a prefix of the name
+    L"@tolvarisx",           // the name and one more: fills the name's field
+    L"@tolvarisxy",          // longer than the name's field
+    L"@tolvarisxxxxxxxxxxx", // twenty characters
+    L"`tolvaris",            // '`' is '@' with the case bit set
+    L"`TOLVARIS",            //
+    L"@TOLVAR\u0130S",       // capital I with a dot
+    L"@tolvar\u0131s",       // small dotless i
+    L"@TOLVAR\u0131S",       //
+    L"@tolvar\u0130s",       //
+    L"\uFF20tolvaris",       // fullwidth '@'
+    L"@\uFF54olvaris",       // fullwidth 't'
+    L"@tolvaris\u0301",      // a combining accent after the name
+    L"@tol\u00ADvaris",      // a soft hyphen inside it
 };
 
 using HelpTopics = FakeWindows;
@@ -189,8 +189,8 @@ TEST_F(HelpTopics, ALongerNameIsReadNoFurtherThanWhereItDiffers)
                                                MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     ASSERT_NE(pages, nullptr);
     DWORD protection;
-    ASSERT_TRUE(VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS,
-                               &protection));
+    ASSERT_TRUE(
+        VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &protection));
     const wchar_t name[] = {L'@', L't', L'o', L'l', L'v', L'a', L'r', L'i', L's', L'x'};
     auto topic = (wchar_t *)(pages + system.dwPageSize - sizeof name);
     memcpy(topic, name, sizeof name);

@@ -61,7 +61,8 @@ TEST(HostSession, EndsAtExitOrTheEndOfInputWithTheDocumentedStatus)
         {"exit 4294967295\n", "", "", 0xFFFFFFFFu},
         {"exit abc\necho still\n", "still\r\n",
          "TCC: Usage : EXIT [code]  (a whole number, not \"abc\")\r\n", 0},
-        {"exit 4294967296\n", "", "TCC: Usage : EXIT [code]  (a whole number, not \"4294967296\")\r\n", 2},
+        {"exit 4294967296\n", "",
+         "TCC: Usage : EXIT [code]  (a whole number, not \"4294967296\")\r\n", 2},
     };
     for (const SessionCase &each : cases) {
         HostRun run = RunHostWithInput(L"", each.input);
@@ -73,8 +74,8 @@ TEST(HostSession, EndsAtExitOrTheEndOfInputWithTheDocumentedStatus)
 
 TEST(HostSession, ExitInOneCommandOrABatchFileEndsTheHostWithItsCode)
 {
-    const std::wstring inner = WriteBatchFile(L"tolvaris-exit-inner.btm",
-                                              "echo inner\r\nexit 6\r\necho never\r\n");
+    const std::wstring inner =
+        WriteBatchFile(L"tolvaris-exit-inner.btm", "echo inner\r\nexit 6\r\necho never\r\n");
     const std::wstring outer = WriteBatchFile(L"tolvaris-exit-outer.btm",
                                               "call \"" + Utf8(inner) + "\"\r\necho never\r\n");
     HostRun run = RunHost(L"/c exit 5", true);

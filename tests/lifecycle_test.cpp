@@ -87,13 +87,11 @@ struct HostState {
 TEST(Lifecycle, AnnouncesItselfOnlyWhenTheHostsStateExpandsToDoubleZero)
 {
     const HostState rows[] = {
-        {L"0", L"0", L"", true},
-        {L"1", L"0", L"", false},  // one command, then the host exits
-        {L"0", L"1", L"", false},  // inside a pipe
-        {L"0", L"0", L"1", false}, // noloadmsg set, to anything
-        {L"0", L"0", L"0", false},
-        {L"0", L"", L"", false},
-        {L"", L"0", L"0", true},   // the whole expansion counts, not each part
+        {L"0", L"0", L"", true},   {L"1", L"0", L"", false}, // one command, then the host exits
+        {L"0", L"1", L"", false},                            // inside a pipe
+        {L"0", L"0", L"1", false},                           // noloadmsg set, to anything
+        {L"0", L"0", L"0", false}, {L"0", L"", L"", false},
+        {L"", L"0", L"0", true}, // the whole expansion counts, not each part
     };
     for (const HostState &row : rows) {
         SCOPED_TRACE(Utf8(std::wstring(row.transient) + L"|" + row.pipe + L"|" + row.noloadmsg));

@@ -36,8 +36,8 @@ class FailuresAndSkips : public testing::EmptyTestEventListener {
     {
         if (result.skipped())
             return; // said once the test has ended
-        printf("%s:%d: %s\n", result.file_name() ? result.file_name() : "?",
-               result.line_number(), result.message());
+        printf("%s:%d: %s\n", result.file_name() ? result.file_name() : "?", result.line_number(),
+               result.message());
     }
     void OnTestEnd(const testing::TestInfo &test) override
     {
@@ -62,8 +62,10 @@ static bool MatchesPattern(const char *name, const char *pattern, const char *en
     if (pattern == end)
         return *name == '\0';
     if (*pattern == '*')
-        return MatchesPattern(name, pattern + 1, end) || (*name && MatchesPattern(name + 1, pattern, end));
-    return *name && (*pattern == '?' || *pattern == *name) && MatchesPattern(name + 1, pattern + 1, end);
+        return MatchesPattern(name, pattern + 1, end) ||
+               (*name && MatchesPattern(name + 1, pattern, end));
+    return *name && (*pattern == '?' || *pattern == *name) &&
+           MatchesPattern(name + 1, pattern + 1, end);
 }
 
 static bool MatchesFilter(const std::string &name, const char *filter)
@@ -123,7 +125,8 @@ int main(int argc, char **argv)
     // InitializePlugin returned.
     if (argc > 1 && strcmp(argv[1], "--initialize") == 0) {
         HMODULE plugin = LoadLibraryW(PluginPath().c_str());
-        auto initialize = plugin ? (int (*)(void))(void *)GetProcAddress(plugin, "InitializePlugin") : NULL;
+        auto initialize =
+            plugin ? (int (*)(void))(void *)GetProcAddress(plugin, "InitializePlugin") : NULL;
         if (!initialize)
             return 2;
         int status = initialize();

@@ -13,10 +13,10 @@ enum { Missing = -1, Fails = -2 };
 
 struct Road {
     const char *name;
-    int ntdll;       // Missing: GetModuleHandleW finds no NtDll.dll
-    int rtlMajor;    // Missing: no RtlGetVersion; otherwise the major it reports
+    int ntdll;             // Missing: GetModuleHandleW finds no NtDll.dll
+    int rtlMajor;          // Missing: no RtlGetVersion; otherwise the major it reports
     int getVersionExMajor; // Fails: GetVersionExW fails
-    int expected;    // InitializePlugin's result
+    int expected;          // InitializePlugin's result
     int getVersionExCalls;
 };
 
@@ -101,8 +101,7 @@ TEST(OsVersion, EachRoadDecidesAsItShould)
         EXPECT_EQ(GetVersionExCalls, road.getVersionExCalls);
         EXPECT_TRUE(RecordsWereClean);
         EXPECT_EQ(out.Text(), "");
-        EXPECT_EQ(err.Text(), road.expected == 0 ? ""
-                  : TooOld);
+        EXPECT_EQ(err.Text(), road.expected == 0 ? "" : TooOld);
     }
 }
 } // namespace

@@ -100,7 +100,8 @@ TEST(ProbeFaults, EveryRoadAnswersRightAndClosesWhatItOpened)
     HMODULE dll = Plugin().module;
     ImportSwap openProcess(dll, "KERNEL32.dll", "OpenProcess", (void *)&FakeOpenProcess);
     ImportSwap openToken(dll, "ADVAPI32.dll", "OpenProcessToken", (void *)&FakeOpenProcessToken);
-    ImportSwap tokenInfo(dll, "ADVAPI32.dll", "GetTokenInformation", (void *)&FakeGetTokenInformation);
+    ImportSwap tokenInfo(dll, "ADVAPI32.dll", "GetTokenInformation",
+                         (void *)&FakeGetTokenInformation);
     ImportSwap closeHandle(dll, "KERNEL32.dll", "CloseHandle", (void *)&FakeCloseHandle);
     ASSERT_TRUE(openProcess.Swapped() && openToken.Swapped() && tokenInfo.Swapped() &&
                 closeHandle.Swapped());
@@ -127,7 +128,9 @@ TEST(ProbeFaults, EveryRoadAnswersRightAndClosesWhatItOpened)
         // Each handle closed once, the last opened first.
         std::vector<HANDLE> expected(Opened.rbegin(), Opened.rend());
         EXPECT_EQ(Closed, expected);
-        const size_t opened = road.fault == OpenProcessFails ? 0 : road.fault == OpenTokenFails ? 1 : 2;
+        const size_t opened = road.fault == OpenProcessFails ? 0
+                              : road.fault == OpenTokenFails ? 1
+                                                             : 2;
         EXPECT_EQ(Opened.size(), opened);
     }
 }

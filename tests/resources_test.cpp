@@ -79,7 +79,8 @@ TEST_F(Resources, StringValuesAndTranslation)
 
     WORD *translation = NULL;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(Info.data(), L"\\VarFileInfo\\Translation", (void **)&translation, &length));
+    ASSERT_TRUE(
+        VerQueryValueW(Info.data(), L"\\VarFileInfo\\Translation", (void **)&translation, &length));
     ASSERT_EQ(length, 4u);
     EXPECT_EQ(translation[0], 0x0409);
     EXPECT_EQ(translation[1], 1200);
@@ -136,8 +137,8 @@ TEST_F(Resources, OneStringTableWithItsKeysInOrder)
     }
     EXPECT_EQ(tables, std::vector<std::wstring>{L"040904B0"});
     const std::vector<std::wstring> order = {
-        L"FileDescription", L"FileVersion", L"CompanyName", L"InternalName", L"LegalCopyright",
-        L"OriginalFilename", L"ProductName", L"ProductVersion", L"Build", L"Built On"};
+        L"FileDescription",  L"FileVersion", L"CompanyName",    L"InternalName", L"LegalCopyright",
+        L"OriginalFilename", L"ProductName", L"ProductVersion", L"Build",        L"Built On"};
     EXPECT_EQ(keys, order);
 }
 

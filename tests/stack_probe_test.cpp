@@ -49,8 +49,8 @@ namespace {
 constexpr unsigned long long Fill = 0x0101010101010101ull;
 Registers Expected(unsigned long long size, unsigned long long top)
 {
-    return {size,     Fill * 1, Fill * 2,  Fill * 3,  Fill * 4,  Fill * 5,  Fill * 6,
-            top,      Fill * 7, Fill * 8, Fill * 9, Fill * 10, Fill * 11, Fill * 12};
+    return {size, Fill * 1, Fill * 2, Fill * 3, Fill * 4,  Fill * 5,  Fill * 6,
+            top,  Fill * 7, Fill * 8, Fill * 9, Fill * 10, Fill * 11, Fill * 12};
 }
 
 } // namespace
@@ -173,7 +173,8 @@ private:
             record->NumberParameters < 2)
             return EXCEPTION_CONTINUE_SEARCH;
         auto address = (unsigned char *)record->ExceptionInformation[1];
-        if (address < stack->base_ || address >= stack->Limit() || stack->touched_.size() >= MaxTouched)
+        if (address < stack->base_ || address >= stack->Limit() ||
+            stack->touched_.size() >= MaxTouched)
             return EXCEPTION_CONTINUE_SEARCH;
         size_t below = (size_t)(stack->Limit() - address - 1) / Page;
         stack->touched_.push_back((int)below);
@@ -206,7 +207,10 @@ TEST(StackProbe, TouchesEveryPageOfTheFrameFromTheTopDownAndNothingBelow)
         {"one byte into the first page", 0x40, 1, {0}},
         {"caller near a page's start", 0x10, 5 * page - 0x10, {0, 1, 2, 3, 4}},
         {"caller near a page's end", page - 0x10, 5 * page + 0x10, {0, 1, 2, 3, 4, 5}},
-        {"caller mid-page, bottom mid-page", page / 2, 7 * page + page / 2, {0, 1, 2, 3, 4, 5, 6, 7}},
+        {"caller mid-page, bottom mid-page",
+         page / 2,
+         7 * page + page / 2,
+         {0, 1, 2, 3, 4, 5, 6, 7}},
         {"frame within the read-write top", 0x40, 0, {}},
     };
     for (const ProbeCase &c : cases) {

@@ -71,9 +71,9 @@ TEST(StandinHost, AProgramThatCannotStartFailsTheTestSayingWhyAndWhereWinesWords
         << run.failure;
     EXPECT_EQ(run.failure.find("a line before the start"), std::string::npos) << run.failure;
     // And the log named is this program's standard error.
-    HANDLE file = CreateFileW(log, GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, 0, NULL);
+    HANDLE file =
+        CreateFileW(log, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                    OPEN_EXISTING, 0, NULL);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << "error " << GetLastError();
     EXPECT_NE(ReadWholeFile(file).find("tolvaris: a line before the start"), std::string::npos);
     CloseHandle(file);

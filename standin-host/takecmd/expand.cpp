@@ -104,7 +104,8 @@ bool Expand(const std::wstring &text, std::wstring &expanded)
             while (nameEnd < text.size() && IsNameChar(text[nameEnd]))
                 ++nameEnd;
             size_t close = nameEnd < text.size() && text[nameEnd] == L'['
-                               ? MatchingBracket(text, nameEnd) : npos;
+                               ? MatchingBracket(text, nameEnd)
+                               : npos;
             if (nameEnd == i + 2 || close == npos) {
                 expanded += text[i++];
                 continue;
@@ -135,8 +136,8 @@ int ExpandVariables(wchar_t *text, int)
     std::wstring expanded;
     if (!Expand(text, expanded))
         return -1;
-    size_t length = expanded.size() < ServiceExpansionChars ? expanded.size()
-                                                            : ServiceExpansionChars - 1;
+    size_t length =
+        expanded.size() < ServiceExpansionChars ? expanded.size() : ServiceExpansionChars - 1;
     expanded.copy(text, length);
     text[length] = L'\0';
     return 0;

@@ -12,10 +12,22 @@ static int ExitCode;
 static int LastStatus; // of the last command run, at any batch depth
 enum { MaxBatchNesting = 16 };
 
-const BatchFrame *CurrentBatch(void) { return Batches.empty() ? NULL : &Batches.back(); }
-int BatchDepth(void) { return (int)Batches.size(); }
-bool IsTransient(void) { return Transient; }
-void HostSetTransient(int transient) { Transient = transient != 0; }
+const BatchFrame *CurrentBatch(void)
+{
+    return Batches.empty() ? NULL : &Batches.back();
+}
+int BatchDepth(void)
+{
+    return (int)Batches.size();
+}
+bool IsTransient(void)
+{
+    return Transient;
+}
+void HostSetTransient(int transient)
+{
+    Transient = transient != 0;
+}
 
 static bool EndsWithNoCase(const std::wstring &text, const wchar_t *suffix)
 {
@@ -111,7 +123,8 @@ static int Execute(const std::wstring &line)
 
     size_t wordEnd = expanded.find_first_of(L" \t");
     std::wstring command = expanded.substr(0, wordEnd);
-    std::wstring rest = wordEnd == std::wstring::npos ? std::wstring() : expanded.substr(wordEnd + 1);
+    std::wstring rest =
+        wordEnd == std::wstring::npos ? std::wstring() : expanded.substr(wordEnd + 1);
 
     if (lstrcmpiW(command.c_str(), L"echo") == 0) {
         WriteText(GetStdHandle(STD_OUTPUT_HANDLE), rest + L"\r\n");

@@ -23,8 +23,8 @@ struct Button {
 std::wstring TextOf(HWND window)
 {
     DWORD_PTR length = 0;
-    if (!window || !SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG,
-                                        ReplyMs, &length))
+    if (!window ||
+        !SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, ReplyMs, &length))
         return std::wstring();
     std::vector<wchar_t> text(length + 1, L'\0');
     DWORD_PTR copied = 0;

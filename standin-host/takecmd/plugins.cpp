@@ -140,7 +140,8 @@ bool CallPluginFunction(const std::wstring &name, const std::wstring &argument,
             if (status != 0) {
                 // -1: the plug-in has reported the error itself.
                 if (status != -1)
-                    WriteError(L"TCC: @" + name + L" failed (" + std::to_wstring(status) + L")\r\n");
+                    WriteError(L"TCC: @" + name + L" failed (" + std::to_wstring(status) +
+                               L")\r\n");
                 return false;
             }
             buffer[FunctionBufferChars - 1] = L'\0';

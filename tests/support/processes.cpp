@@ -8,8 +8,8 @@ IdleChild::IdleChild(bool limited)
 {
     wchar_t program[MAX_PATH];
     GetModuleFileNameW(NULL, program, MAX_PATH);
-    std::wstring commandLine = L"\"" + std::wstring(program) + L"\" --idle " +
-                               std::to_wstring(GetCurrentProcessId());
+    std::wstring commandLine =
+        L"\"" + std::wstring(program) + L"\" --idle " + std::to_wstring(GetCurrentProcessId());
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -38,7 +38,8 @@ IdleChild::~IdleChild()
     if (process_) {
         TerminateProcess(process_, 0);
         if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0)
-            ADD_FAILURE() << "the idle child " << pid_ << " was still running 10 s after it was terminated";
+            ADD_FAILURE() << "the idle child " << pid_
+                          << " was still running 10 s after it was terminated";
         CloseHandle(process_);
     }
 }
@@ -125,8 +126,8 @@ HostRun RunProgram(const std::wstring &program, const std::wstring &arguments, b
     PROCESS_INFORMATION process = {};
     const std::wstring wineLog = WineLogPath();
     const ULONGLONG wineLogSize = WineLogSize(wineLog);
-    if (CreateProcessW(program.c_str(), &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL,
-                       &startup, &process)) {
+    if (CreateProcessW(program.c_str(), &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup,
+                       &process)) {
         if (WaitForSingleObject(process.hProcess, RunLimitMs) != WAIT_OBJECT_0) {
             run.failure = "timed out after " + std::to_string(RunLimitMs / 1000) +
                           " s waiting for " + shown + " to exit; terminated it";
@@ -177,7 +178,8 @@ std::wstring UniqueName(const std::wstring &name)
 {
     const size_t dot = name.rfind(L'.');
     const std::wstring suffix = L"-" + std::to_wstring(GetCurrentProcessId());
-    return dot == std::wstring::npos ? name + suffix : name.substr(0, dot) + suffix + name.substr(dot);
+    return dot == std::wstring::npos ? name + suffix
+                                     : name.substr(0, dot) + suffix + name.substr(dot);
 }
 
 static std::wstring AppDefaultsKey(const std::wstring &program)

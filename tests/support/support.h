@@ -54,7 +54,6 @@ private:
 // the host does; returns its status and leaves the buffer's text in result.
 int Query(const std::wstring &argument, std::wstring &result);
 
-
 // A temporary file, deleted when its handle is closed; and what a file
 // holds, read from its start without moving its file pointer for good.
 HANDLE CreateTemporaryFile(bool inheritable);
@@ -86,20 +85,20 @@ bool SelfIsElevated();
 const char *LimitedRoad(std::string &tried);
 
 // For a test that needs what only Wine has: skipped, with why, elsewhere.
-#define SKIP_UNLESS_WINE(what) \
-    if (UnderWine()) {         \
-    } else                     \
+#define SKIP_UNLESS_WINE(what)                                                                     \
+    if (UnderWine()) {                                                                             \
+    } else                                                                                         \
         GTEST_SKIP() << what << " exists only under Wine, and these tests do not run under it"
 // For a test that expects this process itself to read 1.
-#define SKIP_UNLESS_ELEVATED()                                                                  \
-    if (SelfIsElevated()) {                                                                     \
-    } else                                                                                      \
-        GTEST_SKIP() << "this test process is not elevated (its token reads TokenIsElevated 0), " \
+#define SKIP_UNLESS_ELEVATED()                                                                     \
+    if (SelfIsElevated()) {                                                                        \
+    } else                                                                                         \
+        GTEST_SKIP() << "this test process is not elevated (its token reads TokenIsElevated 0), "  \
                         "and the test expects it to read 1: run the suite elevated"
 // For a test that starts a process that is not elevated.
-#define SKIP_UNLESS_LIMITED_TOKEN()                                                    \
-    if (std::string tried_; LimitedRoad(tried_)) {                                     \
-    } else                                                                             \
+#define SKIP_UNLESS_LIMITED_TOKEN()                                                                \
+    if (std::string tried_; LimitedRoad(tried_)) {                                                 \
+    } else                                                                                         \
         GTEST_SKIP() << "no road gives a token that is not elevated (" << tried_ << ")"
 
 // Handles this process holds now, counted by asking about each handle value.
