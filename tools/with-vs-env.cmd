@@ -13,7 +13,10 @@ if not exist "%VSWHERE%" (
     exit /b 1
 )
 set "VSINSTALL="
-for /f "usebackq delims=" %%i in (`"%VSWHERE%" -latest -products * -requires Microsoft.VisualStudio.Component.VC.Tools.x86.x64 -property installationPath`) do set "VSINSTALL=%%i"
+rem Called, so that the command does not start with a quote: cmd /c, which
+rem runs it, would take that quote and the last one away when the path has
+rem parentheses, as "Program Files (x86)" has.
+for /f "usebackq delims=" %%i in (`call "%VSWHERE%" -latest -products * -requires Microsoft.VisualStudio.Component.VC.Tools.x86.x64 -property installationPath`) do set "VSINSTALL=%%i"
 if not defined VSINSTALL (
     echo with-vs-env: vswhere finds no Visual Studio with the x64 C++ tools 1>&2
     exit /b 1
@@ -27,5 +30,6 @@ if not defined VCToolsInstallDir (
     exit /b 1
 )
 echo with-vs-env: Visual Studio %VSCMD_VER% in %VSINSTALL%, C++ tools %VCToolsVersion%, Windows SDK %WindowsSDKVersion%
-%*
+rem Called, so that a batch file given comes back here too.
+call %*
 exit /b %ERRORLEVEL%
