@@ -220,7 +220,7 @@ int main(int argc, char **argv)
     PrintComparison("query, 8191 spaces; baseline: the empty argument", longArgument, longBound);
     printf("| query, malformed ID (error line to NUL) | %.2f | | | | | | |\n",
            Median(malformedRounds));
-    printf("| LoadLibraryW to finished InitializePlugin | %.1f | | | | | | |\n\n", Median(loads));
+    printf("| LoadLibraryW to finished InitializePlugin | %.1f | | | | | | |\n", Median(loads));
 
     PrintRatio(toolchain, "own-process", own);
     PrintRatio(toolchain, "no-such-process", noSuchProcess);
