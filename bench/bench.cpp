@@ -217,7 +217,10 @@ int main(int argc, char **argv)
     PrintComparison("query, own process; baseline: the bare system calls", own, QueryRatioBound);
     PrintComparison("query, no such process; baseline: the bare system calls", noSuchProcess,
                     QueryRatioBound);
-    PrintComparison("query, 8191 spaces; baseline: the empty argument", longArgument, longBound);
+    char longMeasure[64];
+    snprintf(longMeasure, sizeof longMeasure, "query, %d spaces; baseline: the empty argument",
+             FunctionBufferChars - 1);
+    PrintComparison(longMeasure, longArgument, longBound);
     printf("| query, malformed ID (error line to NUL) | %.2f | | | | | | |\n",
            Median(malformedRounds));
     printf("| LoadLibraryW to finished InitializePlugin | %.1f | | | | | | |\n", Median(loads));
