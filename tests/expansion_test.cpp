@@ -33,12 +33,12 @@ std::vector<Expansion> Recorded;
 std::wstring LongLocation; // what a long batch file's location expands to
 decltype(&ExpandVariables) RealExpandVariables;
 
-// The buffer each text arrives in: 8192 characters for the error prefix,
-// 1024 for the load check. Only the first text's buffer is zero-filled
-// after it by contract; the location text reuses a buffer.
+// The buffer each text arrives in: the host's own buffer size for the error
+// prefix, 1024 for the load check. Only the first text's buffer is
+// zero-filled after it by contract; the location text reuses a buffer.
 size_t ZeroFilledChars(const std::wstring &text)
 {
-    return text == BatchCheck ? 8192 : text == LoadCheck ? 1024 : 0;
+    return text == BatchCheck ? FunctionBufferChars : text == LoadCheck ? 1024 : 0;
 }
 
 int RecordingExpandVariables(wchar_t *text, int flag)
@@ -49,7 +49,7 @@ int RecordingExpandVariables(wchar_t *text, int flag)
         restIsZero &= text[i] == L'\0';
     Recorded.push_back({before, flag, restIsZero});
     if (before == Location && !LongLocation.empty()) {
-        // As a real host would: it trusts the buffer to hold 8192.
+        // As a real host would: it trusts the buffer to hold FunctionBufferChars.
         LongLocation.copy(text, LongLocation.size());
         text[LongLocation.size()] = L'\0';
         return 0;
@@ -62,7 +62,7 @@ struct Road {
     const wchar_t *batch; // what %_batch expands to
     int (*call)(void);
     std::vector<Expansion> expected;
-    const char *error;
+    std::string error;
 };
 
 int Refuse()
@@ -98,16 +98,12 @@ protected:
 TEST_F(Expansions, EachRoadAsksForItsTextsWithFlagOneInAZeroFilledBuffer)
 {
     const Road roads[] = {
-        {"a refusal outside a batch file",
-         L"0",
-         Refuse,
-         {{BatchCheck, 1, true}},
-         "Tolvaris plugin: Bad PID: \"BAD\"\r\n"},
+        {"a refusal outside a batch file", L"0", Refuse, {{BatchCheck, 1, true}}, BadPid("BAD")},
         {"a refusal inside a batch file",
          L"1",
          Refuse,
          {{BatchCheck, 1, true}, {Location, 1, true}},
-         "Tolvaris plugin: C:\\jobs\\x.btm [3]  Bad PID: \"BAD\"\r\n"},
+         BadPid("BAD", "C:\\jobs\\x.btm [3]  ")},
         {"an answer", L"1", Answer, {}, ""},
         {"start-up", L"0", Start, {{LoadCheck, 1, true}}, ""},
     };
@@ -125,13 +121,14 @@ TEST_F(Expansions, EachRoadAsksForItsTextsWithFlagOneInAZeroFilledBuffer)
 
 TEST_F(Expansions, ABatchFileNameAsLongAsTheHostAllowsIsWrittenWhole)
 {
-    // 8191 characters and the terminator fill the error prefix's buffer.
-    const std::wstring name = L"C:\\" + std::wstring(8191 - 3 - 6, L'n');
+    // As many characters as, with the terminator, fill the error prefix's
+    // buffer.
+    const std::wstring name = L"C:\\" + std::wstring(FunctionBufferChars - 1 - 3 - 6, L'n');
     LongLocation = name + L" [7]  ";
-    ASSERT_EQ(LongLocation.size(), 8191u);
+    ASSERT_EQ(LongLocation.size(), (size_t)FunctionBufferChars - 1);
     HostVariableOverride batch(L"_batch", L"1");
     StreamCapture err(STD_ERROR_HANDLE);
     EXPECT_EQ(Refuse(), -1);
-    EXPECT_EQ(err.Text(), "Tolvaris plugin: " + Utf8(LongLocation) + "Bad PID: \"BAD\"\r\n");
+    EXPECT_EQ(err.Text(), BadPid("BAD", Utf8(LongLocation)));
 }
 } // namespace
