@@ -1,7 +1,8 @@
 // What the plug-in asks the host to expand, seen by a recorder put in place
-// of ExpandVariables in the DLL's import table: the texts, the flag, and the
+// of ExpandVariables in the DLL's import table: the texts, the flag, the
 // zero-filled buffer of the size the host relies on, since no capacity is
-// passed.
+// passed, and what standard error already held: an error line names the
+// plug-in before any expansion, which may itself write or fail.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -13,20 +14,24 @@ namespace {
 const wchar_t BatchCheck[] = L"%_batch";
 const wchar_t Location[] = L"%_batchname [%_batchline]  ";
 const wchar_t LoadCheck[] = L"%[_transient]%[_pipe]%[noloadmsg]";
+const char Named[] = "Tolvaris plugin: "; // an error line's start
 
 struct Expansion {
     std::wstring text;
     int flag;
-    bool restIsZero; // the buffer zero-filled after the text, to its size
+    bool restIsZero;         // the buffer zero-filled after the text, to its size
+    std::string errorsSoFar; // what standard error held when it was asked for
     bool operator==(const Expansion &other) const
     {
-        return text == other.text && flag == other.flag && restIsZero == other.restIsZero;
+        return text == other.text && flag == other.flag && restIsZero == other.restIsZero &&
+               errorsSoFar == other.errorsSoFar;
     }
 };
 void PrintTo(const Expansion &e, std::ostream *out)
 {
     *out << "{\"" << Utf8(e.text) << "\", flag " << e.flag
-         << (e.restIsZero ? "" : ", not zero-filled") << "}";
+         << (e.restIsZero ? "" : ", not zero-filled") << ", after errors \"" << e.errorsSoFar
+         << "\"}";
 }
 
 std::vector<Expansion> Recorded;
@@ -47,7 +52,8 @@ int RecordingExpandVariables(wchar_t *text, int flag)
     bool restIsZero = true;
     for (size_t i = before.size(); i < ZeroFilledChars(before); ++i)
         restIsZero &= text[i] == L'\0';
-    Recorded.push_back({before, flag, restIsZero});
+    // Standard error is a file that the test captures.
+    Recorded.push_back({before, flag, restIsZero, ReadWholeFile(GetStdHandle(STD_ERROR_HANDLE))});
     if (before == Location && !LongLocation.empty()) {
         // As a real host would: it trusts the buffer to hold FunctionBufferChars.
         LongLocation.copy(text, LongLocation.size());
@@ -98,14 +104,18 @@ protected:
 TEST_F(Expansions, EachRoadAsksForItsTextsWithFlagOneInAZeroFilledBuffer)
 {
     const Road roads[] = {
-        {"a refusal outside a batch file", L"0", Refuse, {{BatchCheck, 1, true}}, BadPid("BAD")},
+        {"a refusal outside a batch file",
+         L"0",
+         Refuse,
+         {{BatchCheck, 1, true, Named}},
+         BadPid("BAD")},
         {"a refusal inside a batch file",
          L"1",
          Refuse,
-         {{BatchCheck, 1, true}, {Location, 1, true}},
+         {{BatchCheck, 1, true, Named}, {Location, 1, true, Named}},
          BadPid("BAD", "C:\\jobs\\x.btm [3]  ")},
         {"an answer", L"1", Answer, {}, ""},
-        {"start-up", L"0", Start, {{LoadCheck, 1, true}}, ""},
+        {"start-up", L"0", Start, {{LoadCheck, 1, true, ""}}, ""},
     };
     for (const Road &road : roads) {
         SCOPED_TRACE(road.name);

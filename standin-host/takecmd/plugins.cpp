@@ -74,8 +74,7 @@ int HostLoadPlugin(const wchar_t *path)
         return -1;
     }
     if (const Plugin *loaded = PluginInUse(module)) {
-        WriteText(GetStdHandle(STD_OUTPUT_HANDLE),
-                  L"TCC: Plugin \"" + loaded->name + L"\" is already loaded\r\n");
+        WriteText(HostOutput(), L"TCC: Plugin \"" + loaded->name + L"\" is already loaded\r\n");
         FreeLibrary(module); // the reference just taken
         return 0;
     }

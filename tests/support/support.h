@@ -79,6 +79,21 @@ private:
     HANDLE file_;
 };
 
+// Redirects the host's standard output (HostRedirectOutput) to a temporary
+// file until it goes out of scope, leaving the process's standard output
+// handle as it is; Text() is what the host wrote there so far.
+class HostOutputCapture {
+public:
+    HostOutputCapture();
+    ~HostOutputCapture();
+    HostOutputCapture(const HostOutputCapture &) = delete;
+    HostOutputCapture &operator=(const HostOutputCapture &) = delete;
+    std::string Text() const;
+
+private:
+    HANDLE file_;
+};
+
 // Whether the tests run under Wine, whose ntdll exports wine_get_version.
 // TOLVARIS_TEST_NATIVE=1 makes the answer no, so that the suite takes under
 // Wine the roads it takes on Windows, skips included.
