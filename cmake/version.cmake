@@ -1,6 +1,8 @@
-# Reads the version from src/host/identity.h, where the code and the version
-# resource take it from, so that the build, the package and the DLL can never
-# disagree. Sets TOLVARIS_VERSION to MAJOR.MINOR.BUILD.
+# Reads the version and the author's texts from src/host/identity.h, where
+# the code and the version resource take them from, so that the build, the
+# package and the DLL can never disagree. Sets TOLVARIS_VERSION to
+# MAJOR.MINOR.BUILD, and TOLVARIS_AUTHOR, TOLVARIS_EMAIL and
+# TOLVARIS_WEB_PAGE to the descriptor's texts.
 set(identity_header ${CMAKE_CURRENT_LIST_DIR}/../src/host/identity.h)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${identity_header})
 set(TOLVARIS_VERSION "")
@@ -12,3 +14,11 @@ foreach(part MAJOR MINOR BUILD)
     list(APPEND TOLVARIS_VERSION ${CMAKE_MATCH_1})
 endforeach()
 list(JOIN TOLVARIS_VERSION "." TOLVARIS_VERSION)
+# Quoted texts with no quote or backslash of their own, as in the code.
+foreach(text AUTHOR EMAIL WEB_PAGE)
+    file(STRINGS ${identity_header} line REGEX "^#define TOLVARIS_${text} \"[^\"\\\\]+\"$")
+    if(NOT line MATCHES " \"([^\"]+)\"$")
+        message(FATAL_ERROR "No TOLVARIS_${text} in ${identity_header}")
+    endif()
+    set(TOLVARIS_${text} "${CMAKE_MATCH_1}")
+endforeach()

@@ -28,7 +28,8 @@ if(NOT OSSLSIGNCODE)
     message(FATAL_ERROR "Signing needs osslsigncode (bash scripts/setup installs it)")
 endif()
 
-set(options -h sha256 -n "Tolvaris plugin" -i "https://tolvaris.example/")
+# The web page is identity.h's, passed on by packaging/CMakeLists.txt.
+set(options -h sha256 -n "Tolvaris plugin" -i "${CPACK_PACKAGE_HOMEPAGE_URL}")
 if(NOT timestamp_url STREQUAL "")
     list(APPEND options -ts "${timestamp_url}")
 endif()

@@ -128,7 +128,7 @@ TEST_F(Arguments, MalformedIdsAreRefusedWithTheNormalisedText)
         std::wstring result;
         EXPECT_EQ(Query(row.argument, result), -1);
         EXPECT_EQ(result, row.shown);
-        EXPECT_EQ(err.Text(), "Tolvaris plugin: Bad PID: \"" + Utf8(row.shown) + "\"\r\n");
+        EXPECT_EQ(err.Text(), BadPid(Utf8(row.shown)));
         EXPECT_TRUE(OpenedPids.empty());
     }
 }

@@ -5,15 +5,18 @@
 #include "support/support.h"
 
 namespace {
+// The host's buffer, and the longest text it holds with its terminator.
+const int Chars = FunctionBufferChars, Longest = FunctionBufferChars - 1;
+
 TEST(Buffer, HoldsExactlyTheAnswerAfterSuccess)
 {
-    wchar_t buffer[8192];
+    wchar_t buffer[Chars];
     for (wchar_t &c : buffer)
         c = L'#';
     lstrcpyW(buffer, L"  0  ");
     EXPECT_EQ(Plugin().f_tolvaris(buffer), 0);
     EXPECT_EQ(std::wstring(buffer), L"-1");
-    EXPECT_EQ(buffer[8191], L'#'); // nothing written beyond the answer's end
+    EXPECT_EQ(buffer[Chars - 1], L'#'); // nothing written beyond the answer's end
 }
 
 TEST(Buffer, NullIsDeclinedSilently)
@@ -26,21 +29,21 @@ TEST(Buffer, NullIsDeclinedSilently)
 
 TEST(Buffer, AFullLengthArgumentIsTakenWhole)
 {
-    // 8191 characters and the terminator: the most the host's buffer holds.
-    std::wstring argument(8191, L' ');
-    argument[8190] = L'5';
+    // The most the host's buffer holds, and the terminator.
+    std::wstring argument(Longest, L' ');
+    argument[Longest - 1] = L'5';
     std::wstring result;
     EXPECT_EQ(Query(argument, result), 0);
     EXPECT_TRUE(result == L"-1" || result == L"0" || result == L"1");
 
-    argument.assign(8191, L'7');
+    argument.assign(Longest, L'7');
     StreamCapture err(STD_ERROR_HANDLE);
     EXPECT_EQ(Query(argument, result), -1);
     EXPECT_EQ(result, argument);
-    EXPECT_EQ(err.Text(), "Tolvaris plugin: Bad PID: \"" + Utf8(argument) + "\"\r\n");
+    EXPECT_EQ(err.Text(), BadPid(Utf8(argument)));
 }
 
-// An argument of the host's 8192 characters ending right where a guard page
+// An argument of all the host's buffer's characters ending right where a guard page
 // begins: nothing past the buffer may be read or written, not even by a
 // system function that hides the fault.
 class Unterminated : public testing::Test {
@@ -55,38 +58,36 @@ protected:
         EXPECT_FALSE(page_.Touched()) << "the page after the host's buffer was read or written";
     }
 
-    GuardedText page_{8192};
+    GuardedText page_{Chars};
     wchar_t *buffer_ = nullptr;
 };
 
 TEST_F(Unterminated, IsCutToTheBufferAndRefused)
 {
-    for (int i = 0; i < 8192; ++i)
+    for (int i = 0; i < Chars; ++i)
         buffer_[i] = L'7';
     StreamCapture err(STD_ERROR_HANDLE);
     EXPECT_EQ(Plugin().f_tolvaris(buffer_), -1);
-    const std::wstring kept(8191, L'7');
+    const std::wstring kept(Longest, L'7');
     EXPECT_EQ(std::wstring(buffer_), kept);
-    EXPECT_EQ(err.Text(), "Tolvaris plugin: Bad PID: \"" + Utf8(kept) + "\"\r\n");
+    EXPECT_EQ(err.Text(), BadPid(Utf8(kept)));
 }
 
 TEST_F(Unterminated, IsRefusedEvenWhenWhatFitsIsBlankOrANumber)
 {
     // Cut short, the text may read as something the user did not write; it
     // is refused rather than answered for the wrong process.
-    for (int i = 0; i < 8192; ++i)
+    for (int i = 0; i < Chars; ++i)
         buffer_[i] = L' ';
     StreamCapture err(STD_ERROR_HANDLE);
     EXPECT_EQ(Plugin().f_tolvaris(buffer_), -1);
     EXPECT_EQ(std::wstring(buffer_), L"");
 
-    for (int i = 0; i < 8192; ++i)
-        buffer_[i] = i < 8187 ? L' ' : L'1';
+    for (int i = 0; i < Chars; ++i)
+        buffer_[i] = i < Chars - 5 ? L' ' : L'1';
     EXPECT_EQ(Plugin().f_tolvaris(buffer_), -1);
     EXPECT_EQ(std::wstring(buffer_), L"1111");
-    EXPECT_EQ(err.Text(),
-              "Tolvaris plugin: Bad PID: \"\"\r\n"
-              "Tolvaris plugin: Bad PID: \"1111\"\r\n");
+    EXPECT_EQ(err.Text(), BadPid("") + BadPid("1111"));
 }
 
 TEST_F(Unterminated, NothingPastTheBufferIsReadWhateverItHolds)
@@ -95,15 +96,15 @@ TEST_F(Unterminated, NothingPastTheBufferIsReadWhateverItHolds)
     // at all: the text is read up to the terminator or the buffer's end.
     struct Row {
         const char *what;
-        std::wstring text; // all 8192 characters of the buffer
+        std::wstring text; // all the buffer's characters
         int status;
         std::wstring kept;
     };
-    const std::wstring digits(8191, L'7'), blanks(8190, L' ');
+    const std::wstring digits(Longest, L'7'), blanks(Longest - 1, L' ');
     const Row rows[] = {
-        {"8191 digits and the terminator", digits + L'\0', -1, digits},
-        {"8191 letters and the terminator", std::wstring(8191, L'a') + L'\0', -1,
-         std::wstring(8191, L'A')},
+        {"the longest digits and the terminator", digits + L'\0', -1, digits},
+        {"the longest letters and the terminator", std::wstring(Longest, L'a') + L'\0', -1,
+         std::wstring(Longest, L'A')},
         {"blanks, a zero and the terminator", blanks + L'0' + L'\0', 0, L"-1"},
         {"blanks, a zero and a blank cut off", blanks + L"0 ", -1, L"0"},
         {"a zero, the terminator and leftovers", L"0" + std::wstring(1, L'\0') + digits.substr(1),
@@ -111,15 +112,13 @@ TEST_F(Unterminated, NothingPastTheBufferIsReadWhateverItHolds)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
-        ASSERT_EQ(row.text.size(), 8192u);
-        row.text.copy(buffer_, 8192);
+        ASSERT_EQ(row.text.size(), (size_t)Chars);
+        row.text.copy(buffer_, Chars);
         page_.Arm();
         StreamCapture err(STD_ERROR_HANDLE);
         EXPECT_EQ(Plugin().f_tolvaris(buffer_), row.status);
         EXPECT_EQ(std::wstring(buffer_), row.kept);
-        EXPECT_EQ(err.Text(), row.status == 0
-                                  ? ""
-                                  : "Tolvaris plugin: Bad PID: \"" + Utf8(row.kept) + "\"\r\n");
+        EXPECT_EQ(err.Text(), row.status == 0 ? "" : BadPid(Utf8(row.kept)));
         EXPECT_FALSE(page_.Touched());
     }
 }

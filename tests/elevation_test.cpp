@@ -226,7 +226,7 @@ TEST(Concurrency, QueriesInUserModeOnEveryCoreKeepTheirOwnWorkingValues)
     std::vector<std::thread> threads;
     for (unsigned t = 0; t < count; ++t) {
         threads.emplace_back([&, t] {
-            wchar_t buffer[8192];
+            wchar_t buffer[FunctionBufferChars];
             long done = 0, mistakes = 0;
             for (DWORD i = 0; !stop; ++i, ++done) {
                 const Argument &a = arguments[t][i % 64];

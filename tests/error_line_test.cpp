@@ -21,7 +21,7 @@ TEST_F(ErrorLine, OutsideABatchFileItIsThePluginNameAndTheMessage)
 {
     StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
     EXPECT_NE(HostExecute(L"echo [%@tolvaris[ abc ]]"), 0); // the command is abandoned
-    EXPECT_EQ(err.Text(), "Tolvaris plugin: Bad PID: \"ABC\"\r\n");
+    EXPECT_EQ(err.Text(), BadPid("ABC"));
     EXPECT_EQ(out.Text(), "");
 }
 
@@ -34,7 +34,7 @@ TEST_F(ErrorLine, InsideABatchFileItNamesTheFileAndLine)
                                         "echo [%@tolvaris[0]]\r\n");
     StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
     EXPECT_EQ(HostRunBatch(batch.c_str()), 0);
-    EXPECT_EQ(err.Text(), "Tolvaris plugin: " + Utf8(batch) + " [2]  Bad PID: \"0X\"\r\n");
+    EXPECT_EQ(err.Text(), BadPid("0X", Utf8(batch) + " [2]  "));
     EXPECT_EQ(out.Text(), "first\r\n[-1]\r\n");
     DeleteFileW(batch.c_str());
 }
@@ -47,7 +47,7 @@ TEST_F(ErrorLine, AnEmptyBatchExpansionStillWritesTheLocation)
     std::wstring result;
     StreamCapture err(STD_ERROR_HANDLE);
     EXPECT_EQ(Query(L"q", result), -1);
-    EXPECT_EQ(err.Text(), "Tolvaris plugin: odd.btm [7]  Bad PID: \"Q\"\r\n");
+    EXPECT_EQ(err.Text(), BadPid("Q", "odd.btm [7]  "));
 }
 
 TEST_F(ErrorLine, StandardErrorIsFetchedAnewForEachLine)
@@ -58,12 +58,10 @@ TEST_F(ErrorLine, StandardErrorIsFetchedAnewForEachLine)
     {
         StreamCapture second(STD_ERROR_HANDLE);
         EXPECT_EQ(Query(L"two", result), -1);
-        EXPECT_EQ(second.Text(), "Tolvaris plugin: Bad PID: \"TWO\"\r\n");
+        EXPECT_EQ(second.Text(), BadPid("TWO"));
     }
     EXPECT_EQ(Query(L"three", result), -1);
-    EXPECT_EQ(first.Text(),
-              "Tolvaris plugin: Bad PID: \"ONE\"\r\n"
-              "Tolvaris plugin: Bad PID: \"THREE\"\r\n");
+    EXPECT_EQ(first.Text(), BadPid("ONE") + BadPid("THREE"));
 }
 
 // Put in place of Qprintf in the plug-in's imports: writes what the host
@@ -108,9 +106,10 @@ struct Road {
 
 TEST_F(ErrorLine, EachWriteGoesToTheStandardErrorOfItsMoment)
 {
+    // Each line cut into its writes: the name, the location, the message.
     const std::string name = "Tolvaris plugin: ", location = "C:\\jobs\\x.btm [3]  ",
-                      badPid = "Bad PID: \"BAD\"\r\n",
-                      refusal = "Windows Vista or later is required.  Plugin not loaded.\r\n";
+                      badPid = BadPid("BAD").substr(name.size()),
+                      refusal = std::string(TooOld).substr(name.size());
     const Road roads[] = {
         {"a malformed ID outside a batch file", L"0", false, {name, badPid}},
         {"a malformed ID inside a batch file", L"1", false, {name, location, badPid}},

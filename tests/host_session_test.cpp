@@ -8,7 +8,6 @@
 
 namespace {
 const char AlreadyLoaded[] = "TCC: Plugin \"Tolvaris\" is already loaded\r\n";
-const char BadPid[] = "Tolvaris plugin: Bad PID: \"X\"\r\n";
 
 // What the host writes for the help box, written out here rather than taken
 // from the plug-in's or the host's sources.
@@ -51,11 +50,11 @@ TEST(HostSession, EndsAtExitOrTheEndOfInputWithTheDocumentedStatus)
 {
     const SessionCase cases[] = {
         {"echo one\necho two\n", "one\r\ntwo\r\n", "", 0},
-        {"", "", "", 0},                                  // no command at all
-        {"echo last", "last\r\n", "", 0},                 // no line ending at the end
-        {"echo %@tolvaris[x]\n\n", "", BadPid, 2},        // the last command's status
-        {"echo a\nexit 7\necho never\n", "a\r\n", "", 7}, // nothing after exit runs
-        {"echo %@tolvaris[x]\nexit\n", "", BadPid, 2},    // exit alone: the last status
+        {"", "", "", 0},                                    // no command at all
+        {"echo last", "last\r\n", "", 0},                   // no line ending at the end
+        {"echo %@tolvaris[x]\n\n", "", BadPid("X"), 2},     // the last command's status
+        {"echo a\nexit 7\necho never\n", "a\r\n", "", 7},   // nothing after exit runs
+        {"echo %@tolvaris[x]\nexit\n", "", BadPid("X"), 2}, // exit alone: the last status
         {"EXIT 3\n", "", "", 3},
         {"exit -1\n", "", "", 0xFFFFFFFFu},
         {"exit 4294967295\n", "", "", 0xFFFFFFFFu},

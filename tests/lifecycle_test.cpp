@@ -84,6 +84,8 @@ struct HostState {
 };
 
 // Only an expansion of exactly "00" announces the plug-in; it loads anyway.
+// The announcement goes through the host's Printf, wherever the host's
+// redirection sends it, never to the process's standard output behind it.
 TEST(Lifecycle, AnnouncesItselfOnlyWhenTheHostsStateExpandsToDoubleZero)
 {
     const HostState rows[] = {
@@ -98,8 +100,10 @@ TEST(Lifecycle, AnnouncesItselfOnlyWhenTheHostsStateExpandsToDoubleZero)
         HostVariableOverride transient(L"_transient", row.transient), pipe(L"_pipe", row.pipe),
             noloadmsg(L"noloadmsg", row.noloadmsg);
         StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
+        HostOutputCapture hostOut;
         EXPECT_EQ(Plugin().InitializePlugin(), 0);
-        EXPECT_EQ(out.Text(), row.announced ? Announcement() : "");
+        EXPECT_EQ(hostOut.Text(), row.announced ? Announcement() : "");
+        EXPECT_EQ(out.Text(), "");
         EXPECT_EQ(err.Text(), "");
     }
 }

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include <windows.h>
 
 #include "support/support.h"
@@ -55,54 +53,6 @@ class FailuresAndSkips : public testing::EmptyTestEventListener {
     }
 };
 
-// Whether a test's full name matches one of the ':'-separated patterns of a
-// positive GoogleTest filter ('*' any text, '?' any one character).
-static bool MatchesPattern(const char *name, const char *pattern, const char *end)
-{
-    if (pattern == end)
-        return *name == '\0';
-    if (*pattern == '*')
-        return MatchesPattern(name, pattern + 1, end) ||
-               (*name && MatchesPattern(name + 1, pattern, end));
-    return *name && (*pattern == '?' || *pattern == *name) &&
-           MatchesPattern(name + 1, pattern + 1, end);
-}
-
-static bool MatchesFilter(const std::string &name, const char *filter)
-{
-    for (const char *pattern = filter; *pattern;) {
-        const char *end = strchr(pattern, ':');
-        if (!end)
-            end = pattern + strlen(pattern);
-        if (MatchesPattern(name.c_str(), pattern, end))
-            return true;
-        pattern = *end ? end + 1 : end;
-    }
-    return false;
-}
-
-// Every test in this program must match a filter CTest runs it with, or it
-// would never run and nothing would say so.
-static int CheckRegistered(const char *filters)
-{
-    testing::UnitTest &tests = *testing::UnitTest::GetInstance();
-    int total = 0, unregistered = 0;
-    for (int i = 0; i < tests.total_test_suite_count(); ++i) {
-        const testing::TestSuite &suite = *tests.GetTestSuite(i);
-        for (int j = 0; j < suite.total_test_count(); ++j, ++total) {
-            const std::string name = std::string(suite.name()) + "." + suite.GetTestInfo(j)->name();
-            if (!MatchesFilter(name, filters)) {
-                printf("Not run by CTest: %s (register its suite in tests/CMakeLists.txt)\n",
-                       name.c_str());
-                ++unregistered;
-            }
-        }
-    }
-    if (unregistered == 0)
-        printf("Each of the %d tests is run by CTest.\n", total);
-    return unregistered == 0 ? 0 : 1;
-}
-
 int main(int argc, char **argv)
 {
     SetUnhandledExceptionFilter(ReportCrash);
@@ -135,13 +85,13 @@ int main(int argc, char **argv)
         return 0;
     }
     testing::InitGoogleTest(&argc, argv);
-    if (argc > 2 && strcmp(argv[1], "--check-registered") == 0)
-        return CheckRegistered(argv[2]);
+    // Listing runs nothing: GoogleTest's list is all it prints (CTest's
+    // tests.registered reads it).
+    if (testing::GTEST_FLAG(list_tests))
+        return RUN_ALL_TESTS();
     testing::TestEventListeners &listeners = testing::UnitTest::GetInstance()->listeners();
-    if (!testing::GTEST_FLAG(list_tests)) {
-        delete listeners.Release(listeners.default_result_printer());
-        listeners.Append(new FailuresAndSkips);
-    }
+    delete listeners.Release(listeners.default_result_printer());
+    listeners.Append(new FailuresAndSkips);
     const int failed = RUN_ALL_TESTS();
     // CTest passes a test program on this line alone, not on its exit
     // status: a process whose stack the plug-in smashed can die halfway

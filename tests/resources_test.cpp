@@ -57,9 +57,10 @@ TEST_F(Resources, StringValuesAndTranslation)
 {
     EXPECT_EQ(Value(L"FileDescription"), L"Tolvaris plugin for Take Command");
     EXPECT_EQ(Utf8(Value(L"FileVersion")), FullVersionText());
-    EXPECT_NE(Value(L"CompanyName"), L"<missing>");
+    // The author as the descriptor gives it.
+    EXPECT_EQ(Value(L"CompanyName"), L"The Tolvaris developers");
     EXPECT_EQ(Value(L"InternalName"), L"Tolvaris");
-    EXPECT_NE(Value(L"LegalCopyright"), L"<missing>");
+    EXPECT_EQ(Value(L"LegalCopyright"), L"Copyright (C) 2026 The Tolvaris developers");
     EXPECT_EQ(Value(L"OriginalFilename"), L"Tolvaris.dll");
     EXPECT_EQ(Value(L"ProductName"), L"Tolvaris plugin");
     EXPECT_EQ(Utf8(Value(L"ProductVersion")), FullVersionText() + "  (x64)");

@@ -24,7 +24,7 @@ TEST(StandinHost, RefusesAMalformedIdOnStandardError)
 {
     HostRun run = RunHost(L"/c echo %@tolvaris[abc]");
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "Tolvaris plugin: Bad PID: \"ABC\"\r\n");
+    EXPECT_EQ(run.err, BadPid("ABC"));
     EXPECT_NE(run.exitCode, 0u);
 }
 
@@ -35,7 +35,7 @@ TEST(StandinHost, NamesTheBatchFileAndLineOfARefusal)
                                         "echo %@tolvaris[%pid] done\r\n"
                                         "echo %@tolvaris[pid]\r\n");
     HostRun run = RunHost(L"\"" + batch + L"\"");
-    EXPECT_EQ(run.err, "Tolvaris plugin: " + Utf8(batch) + " [3]  Bad PID: \"PID\"\r\n");
+    EXPECT_EQ(run.err, BadPid("PID", Utf8(batch) + " [3]  "));
     const std::string loaded = Announcement();
     EXPECT_TRUE(run.out == loaded + "-1 done\r\n" || run.out == loaded + "0 done\r\n" ||
                 run.out == loaded + "1 done\r\n")

@@ -4,6 +4,9 @@
 #include "../host/identity.h"
 #include "help.h"
 
+// Room for the help box's caption, in wide characters, terminator included.
+enum { HelpTitleChars = 1024 };
+
 static wchar_t LowerAscii(wchar_t c)
 {
     return c >= L'A' && c <= L'Z' ? (wchar_t)(c - L'A' + L'a') : c;

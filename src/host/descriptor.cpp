@@ -9,9 +9,9 @@ extern "C" PluginDescriptor *GetPluginInfo(void)
     // Rewritten on every call with the same values, so the host may call this
     // before or after InitializePlugin, as often as it likes.
     Descriptor.ModuleName = PluginName;
-    Descriptor.Author = L"The Tolvaris developers";
-    Descriptor.Email = L"tolvaris@users.noreply.example";
-    Descriptor.WebPage = L"https://tolvaris.example/";
+    Descriptor.Author = TOLVARIS_WIDEN(TOLVARIS_AUTHOR);
+    Descriptor.Email = TOLVARIS_WIDEN(TOLVARIS_EMAIL);
+    Descriptor.WebPage = TOLVARIS_WIDEN(TOLVARIS_WEB_PAGE);
     Descriptor.Description = TOLVARIS_WIDEN(TOLVARIS_NAME " plugin");
     Descriptor.Functions = L"@tolvaris";
     Descriptor.Major = TOLVARIS_VERSION_MAJOR;

@@ -3,6 +3,12 @@
 #include "host_contract.h"
 #include "identity.h"
 
+// Room for the batch location, in wide characters, terminator included. The
+// host expands a batch file's name and line into it with no capacity given;
+// as large as the host's own buffer for a variable function, it holds any
+// text the host holds.
+enum { PrefixChars = FunctionBufferChars };
+
 int WriteErrorPrefix(void)
 {
     // Zero-filled, then given its text: an initialiser would make some

@@ -32,8 +32,15 @@ static_assert(offsetof(PluginDescriptor, BuildNumber) == 56, "the host's layout"
 static_assert(offsetof(PluginDescriptor, HostReserved) == 60, "the host's layout");
 
 // A variable function's buffer, in wide characters, terminator included: it
-// holds the argument on entry and the result on return.
+// holds the argument on entry and the result on return. The one place this
+// size is written: the plug-in, the stand-in host, the tests and the
+// benchmark all take it from here.
 enum { FunctionBufferChars = 8192 };
+
+// A variable function @name, which the host reaches through the export
+// f_name: it is passed a buffer of FunctionBufferChars and returns 0 once
+// its result is in it, or -1 once it has reported an error.
+typedef int (*VariableFunction)(wchar_t *buffer);
 
 // The exports, called by the host with the platform's one x64 calling
 // convention. A variable function @name is the export f_name; this
@@ -49,6 +56,8 @@ int ShutdownPlugin(int endProcess);
 int Help(const wchar_t *topic);
 int f_tolvaris(wchar_t *buffer);
 }
+// Converts only when the types are the same: f_tolvaris is a VariableFunction.
+static_assert(sizeof(static_cast<VariableFunction>(&f_tolvaris)) != 0, "a variable function");
 
 // The services of the host's TakeCmd.dll: imported by a plug-in, exported by
 // the stand-in host's, which defines TOLVARIS_HOST_SERVICE before this file.

@@ -2,6 +2,10 @@
 #include "host_contract.h"
 #include "identity.h"
 
+// Room for the expansion that decides the load announcement, in wide
+// characters, terminator included: three short host variables.
+enum { LoadCheckChars = 1024 };
+
 // Filled by InitializePlugin; only the major version is consulted.
 static OSVERSIONINFOEXW OsVersion;
 

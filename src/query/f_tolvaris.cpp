@@ -2,13 +2,10 @@
 
 #include "../host/error_prefix.h"
 #include "../host/host_contract.h"
-#include "../host/identity.h"
-
-static_assert((int)ArgumentChars == (int)FunctionBufferChars, "the host's buffer");
 
 static void UpperCaseAscii(wchar_t *text)
 {
-    for (int i = 0; i < ArgumentChars && text[i]; ++i) {
+    for (int i = 0; i < FunctionBufferChars && text[i]; ++i) {
         if (text[i] >= L'a' && text[i] <= L'z')
             text[i] = (wchar_t)(text[i] - L'a' + L'A');
     }
@@ -30,15 +27,16 @@ extern "C" int f_tolvaris(wchar_t *buffer)
         return 1;
     DWORD pid = 0;
 
-    // The host's buffer holds 8192 characters. Text with no terminator among
-    // them breaks that contract and can only be a malformed ID: it is cut to
-    // fit, so that nothing past the buffer is read, and refused.
+    // The host's buffer holds FunctionBufferChars characters. Text with no
+    // terminator among them breaks that contract and can only be a malformed
+    // ID: it is cut to fit, so that nothing past the buffer is read, and
+    // refused.
     int length = 0;
-    while (length < ArgumentChars && buffer[length])
+    while (length < FunctionBufferChars && buffer[length])
         ++length;
-    const bool unterminated = length == ArgumentChars;
+    const bool unterminated = length == FunctionBufferChars;
     if (unterminated)
-        buffer[ArgumentChars - 1] = L'\0';
+        buffer[FunctionBufferChars - 1] = L'\0';
 
     TrimWhitespace(buffer);
     UpperCaseAscii(buffer);

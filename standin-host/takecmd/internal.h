@@ -9,6 +9,9 @@
 // Writes text to a handle: WriteConsoleW on a console, UTF-8 otherwise.
 void WriteText(HANDLE file, const std::wstring &text);
 void WriteError(const std::wstring &text); // standard error, as of now
+// Where the host's standard output goes now: where HostRedirectOutput sends
+// it, else the process's standard output handle.
+HANDLE HostOutput(void);
 
 // Expands variables and variable functions. False when a function failed,
 // which abandons the command.

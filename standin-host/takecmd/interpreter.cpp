@@ -127,7 +127,7 @@ static int Execute(const std::wstring &line)
         wordEnd == std::wstring::npos ? std::wstring() : expanded.substr(wordEnd + 1);
 
     if (lstrcmpiW(command.c_str(), L"echo") == 0) {
-        WriteText(GetStdHandle(STD_OUTPUT_HANDLE), rest + L"\r\n");
+        WriteText(HostOutput(), rest + L"\r\n");
         return 0;
     }
     if (lstrcmpiW(command.c_str(), L"set") == 0)

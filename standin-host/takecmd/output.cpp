@@ -24,6 +24,18 @@ void WriteError(const std::wstring &text)
     WriteText(GetStdHandle(STD_ERROR_HANDLE), text);
 }
 
+static HANDLE RedirectedOutput; // NULL: not redirected
+
+void HostRedirectOutput(HANDLE file)
+{
+    RedirectedOutput = file;
+}
+
+HANDLE HostOutput(void)
+{
+    return RedirectedOutput ? RedirectedOutput : GetStdHandle(STD_OUTPUT_HANDLE);
+}
+
 // The C runtime's own wide formatting, in which %s takes a wide string.
 static std::wstring Format(const wchar_t *format, va_list arguments)
 {
@@ -54,6 +66,6 @@ int Printf(const wchar_t *format, ...)
     va_start(arguments, format);
     std::wstring text = Format(format, arguments);
     va_end(arguments);
-    WriteText(GetStdHandle(STD_OUTPUT_HANDLE), text);
+    WriteText(HostOutput(), text);
     return (int)text.size();
 }

@@ -6,18 +6,17 @@
 typedef decltype(&GetPluginInfo) GetPluginInfoFn;
 typedef decltype(&InitializePlugin) InitializePluginFn;
 typedef decltype(&ShutdownPlugin) ShutdownPluginFn;
-typedef decltype(&f_tolvaris) VariableFunctionFn; // every f_name alike
 typedef decltype(&Help) HelpFn;
 
-struct VariableFunction {
+struct ListedFunction {
     std::wstring name; // without the '@'
-    VariableFunctionFn call;
+    VariableFunction call;
 };
 
 struct Plugin {
     HMODULE module;
     std::wstring name; // the descriptor's module name
-    std::vector<VariableFunction> functions;
+    std::vector<ListedFunction> functions;
     HelpFn help; // NULL when the plug-in offers no help
 };
 
@@ -36,9 +35,9 @@ std::wstring Trimmed(const std::wstring &text)
 }
 
 // The host reaches @name through the export f_name.
-static std::vector<VariableFunction> ListedFunctions(HMODULE module, const wchar_t *list)
+static std::vector<ListedFunction> ListedFunctions(HMODULE module, const wchar_t *list)
 {
-    std::vector<VariableFunction> functions;
+    std::vector<ListedFunction> functions;
     std::wstring rest = list ? list : L"";
     while (!rest.empty()) {
         size_t comma = rest.find(L',');
@@ -51,7 +50,7 @@ static std::vector<VariableFunction> ListedFunctions(HMODULE module, const wchar
             exportName += (char)entry[i];
         FARPROC call = GetProcAddress(module, exportName.c_str());
         if (call)
-            functions.push_back({entry.substr(1), (VariableFunctionFn)(void *)call});
+            functions.push_back({entry.substr(1), (VariableFunction)(void *)call});
     }
     return functions;
 }
@@ -75,8 +74,7 @@ int HostLoadPlugin(const wchar_t *path)
         return -1;
     }
     if (const Plugin *loaded = PluginInUse(module)) {
-        WriteText(GetStdHandle(STD_OUTPUT_HANDLE),
-                  L"TCC: Plugin \"" + loaded->name + L"\" is already loaded\r\n");
+        WriteText(HostOutput(), L"TCC: Plugin \"" + loaded->name + L"\" is already loaded\r\n");
         FreeLibrary(module); // the reference just taken
         return 0;
     }
@@ -131,7 +129,7 @@ bool CallPluginFunction(const std::wstring &name, const std::wstring &argument,
                         std::wstring &result)
 {
     for (const Plugin &plugin : Plugins()) {
-        for (const VariableFunction &function : plugin.functions) {
+        for (const ListedFunction &function : plugin.functions) {
             if (lstrcmpiW(function.name.c_str(), name.c_str()) != 0)
                 continue;
             wchar_t buffer[FunctionBufferChars] = {};

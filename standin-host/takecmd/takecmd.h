@@ -49,6 +49,11 @@ TAKECMD_API void HostLoadPluginFolder(void);
 TAKECMD_API void HostUnloadPlugins(void);
 // Whether the host runs one command and exits (tcc /c).
 TAKECMD_API void HostSetTransient(int transient);
+// Sends what the host writes to its standard output (echo, a plug-in's
+// Printf, its own messages there) to the given file rather than to the
+// process's standard output handle, which stays as it is: the host's own
+// redirection, as a command's "> file" sets it. NULL ends it. For tests.
+TAKECMD_API void HostRedirectOutput(HANDLE file);
 // Makes a variable, built-in ones included, expand to the given text until
 // it is overridden again; a null value removes the override. For tests.
 TAKECMD_API void HostOverrideVariable(const wchar_t *name, const wchar_t *value);

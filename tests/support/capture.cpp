@@ -51,3 +51,19 @@ std::string StreamCapture::Text() const
 {
     return ReadWholeFile(file_);
 }
+
+HostOutputCapture::HostOutputCapture() : file_(CreateTemporaryFile(false))
+{
+    HostRedirectOutput(file_);
+}
+
+HostOutputCapture::~HostOutputCapture()
+{
+    HostRedirectOutput(NULL);
+    CloseHandle(file_);
+}
+
+std::string HostOutputCapture::Text() const
+{
+    return ReadWholeFile(file_);
+}

@@ -24,6 +24,11 @@ std::string Announcement()
 const char TooOld[] =
     "Tolvaris plugin: Windows Vista or later is required.  Plugin not loaded.\r\n";
 
+std::string BadPid(const std::string &shown, const std::string &location)
+{
+    return "Tolvaris plugin: " + location + "Bad PID: \"" + shown + "\"\r\n";
+}
+
 std::wstring BinFolder()
 {
     return FolderOf(NULL);
@@ -59,8 +64,8 @@ const PluginExports &Plugin()
 
 int Query(const std::wstring &argument, std::wstring &result)
 {
-    std::vector<wchar_t> buffer(8192, L'\0');
-    argument.copy(buffer.data(), 8191);
+    std::vector<wchar_t> buffer(FunctionBufferChars, L'\0');
+    argument.copy(buffer.data(), FunctionBufferChars - 1);
     int status = Plugin().f_tolvaris(buffer.data());
     result.assign(buffer.data());
     return status;

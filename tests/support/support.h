@@ -19,7 +19,7 @@ struct PluginExports {
     decltype(&::InitializePlugin) InitializePlugin;
     decltype(&::ShutdownPlugin) ShutdownPlugin;
     decltype(&::Help) Help;
-    decltype(&::f_tolvaris) f_tolvaris;
+    VariableFunction f_tolvaris;
 };
 const PluginExports &Plugin();
 std::wstring BinFolder();  // where the tests, tcc.exe and TakeCmd.dll are
@@ -32,6 +32,11 @@ std::string VersionText();
 std::string FullVersionText();
 std::string Announcement(); // "Tolvaris v1.2.3 loaded.\r\n"
 extern const char TooOld[];
+// The line that refuses a malformed process ID, shown as the plug-in keeps
+// it (trimmed, ASCII letters in capitals), with the batch location (such as
+// "C:\jobs\x.btm [3]  ") when a batch file runs:
+// "Tolvaris plugin: C:\jobs\x.btm [3]  Bad PID: \"ABC\"\r\n".
+std::string BadPid(const std::string &shown, const std::string &location = "");
 
 // Makes a host variable expand to the given text until it goes out of scope,
 // even when an assertion ends the test early; then the host's own value is
@@ -50,8 +55,9 @@ private:
     const wchar_t *name_;
 };
 
-// Calls f_tolvaris with an 8192-character buffer holding the argument, as
-// the host does; returns its status and leaves the buffer's text in result.
+// Calls f_tolvaris with a buffer of FunctionBufferChars holding the
+// argument, as the host does; returns its status and leaves the buffer's
+// text in result.
 int Query(const std::wstring &argument, std::wstring &result);
 
 // A temporary file, deleted when its handle is closed; and what a file
@@ -70,6 +76,21 @@ public:
 private:
     DWORD stream_;
     HANDLE previous_;
+    HANDLE file_;
+};
+
+// Redirects the host's standard output (HostRedirectOutput) to a temporary
+// file until it goes out of scope, leaving the process's standard output
+// handle as it is; Text() is what the host wrote there so far.
+class HostOutputCapture {
+public:
+    HostOutputCapture();
+    ~HostOutputCapture();
+    HostOutputCapture(const HostOutputCapture &) = delete;
+    HostOutputCapture &operator=(const HostOutputCapture &) = delete;
+    std::string Text() const;
+
+private:
     HANDLE file_;
 };
 
