@@ -19,7 +19,6 @@
 #include "takecmd/takecmd.h"
 
 namespace {
-typedef decltype(&f_tolvaris) QueryFn;
 typedef decltype(&InitializePlugin) InitializeFn;
 typedef decltype(&ShutdownPlugin) ShutdownFn;
 
@@ -123,7 +122,7 @@ Comparison Compare(Baseline baseline, Measured measured)
 
 // The host copies the argument into its buffer before each call.
 struct Query {
-    QueryFn query;
+    VariableFunction query;
     const wchar_t *argument;
     size_t length;
     void operator()() const
@@ -134,7 +133,7 @@ struct Query {
     }
 };
 
-Query QueryWith(QueryFn query, const wchar_t *argument)
+Query QueryWith(VariableFunction query, const wchar_t *argument)
 {
     return {query, argument, wcslen(argument)};
 }
@@ -166,7 +165,7 @@ int main(int argc, char **argv)
         printf("Cannot load %ls\n", path.c_str());
         return 1;
     }
-    const QueryFn query = (QueryFn)(void *)GetProcAddress(plugin, "f_tolvaris");
+    const VariableFunction query = (VariableFunction)(void *)GetProcAddress(plugin, "f_tolvaris");
     const DWORD self = GetCurrentProcessId(), nobody = 4294967292u;
     wchar_t nobodyText[16];
     wsprintfW(nobodyText, L"%u", nobody);
