@@ -2,6 +2,10 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -22,35 +26,104 @@ static LONG WINAPI ReportCrash(EXCEPTION_POINTERS *crash)
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-// Prints only what a reader of a CTest log needs: each failure with its
-// place and message, each skip with its reason. GoogleTest's own printer
-// also lists every test that passed.
+// How much of a failed test's messages its report shows: enough to see
+// what went wrong, little enough that its name, printed first, stays in
+// sight when a table fails row after row. The whole messages follow on
+// standard error (under Wine, in the program's log: see wine-run --log).
+enum { ShownMessages = 4, ShownLinesPerMessage = 6 };
+
+// The skips that this place did not expect, each failing the run.
+static int UnexpectedSkips = 0;
+
+// Prints only what a reader of a CTest log needs: each failed test's name,
+// then its places and messages, cut to fit; each skip with its reason; a
+// skip this place does not expect as a failure. GoogleTest's own printer
+// also lists every test that passed, and a failure's message before its
+// test's name.
 class FailuresAndSkips : public testing::EmptyTestEventListener {
+public:
+    explicit FailuresAndSkips(std::string place) : place_(std::move(place)) {}
+
+private:
     void OnTestStart(const testing::TestInfo &test) override
     {
         snprintf(RunningTest, sizeof RunningTest, "%s.%s", test.test_suite_name(), test.name());
+        messages_.clear();
     }
     void OnTestPartResult(const testing::TestPartResult &result) override
     {
         if (result.skipped())
             return; // said once the test has ended
-        printf("%s:%d: %s\n", result.file_name() ? result.file_name() : "?", result.line_number(),
-               result.message());
+        messages_.push_back(std::string(result.file_name() ? result.file_name() : "?") + ":" +
+                            std::to_string(result.line_number()) + ": " + result.message());
     }
     void OnTestEnd(const testing::TestInfo &test) override
     {
         const testing::TestResult &result = *test.result();
+        const std::string name = std::string(test.test_suite_name()) + "." + test.name();
         if (result.Failed()) {
-            printf("[  FAILED  ] %s.%s\n", test.test_suite_name(), test.name());
+            printf("[  FAILED  ] %s\n", name.c_str());
+            PrintCut();
+            fprintf(stderr, "[  FAILED  ] %s, its whole messages:\n", name.c_str());
+            for (const std::string &message : messages_)
+                fprintf(stderr, "%s\n", message.c_str());
+            fflush(stderr);
         } else if (result.Skipped()) {
-            const char *why = "";
+            std::string why;
             for (int i = 0; i < result.total_part_count(); ++i)
                 if (result.GetTestPartResult(i).skipped())
                     why = result.GetTestPartResult(i).message();
-            printf("[  SKIPPED ] %s.%s: %s\n", test.test_suite_name(), test.name(), why);
+            if (SkipIsExpected(place_, name, why)) {
+                printf("[  SKIPPED ] %s: %s\n", name.c_str(), why.c_str());
+                RecordSkip(name + ": " + why);
+            } else {
+                ++UnexpectedSkips;
+                printf("[  FAILED  ] %s: skipped where it should run (%s): %s\n"
+                       "If it cannot run there, list it, with why, in "
+                       "tests/support/expected_skips.cpp.\n",
+                       name.c_str(), place_.c_str(), why.c_str());
+            }
         }
         fflush(stdout);
     }
+    // The build names a file for each CTest test (TOLVARIS_SKIP_RECORD), in
+    // which the skips are kept for the run's report to count.
+    static void RecordSkip(const std::string &line)
+    {
+        wchar_t path[MAX_PATH];
+        const DWORD length = GetEnvironmentVariableW(L"TOLVARIS_SKIP_RECORD", path, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            return;
+        if (FILE *record = _wfopen(path, L"a")) {
+            fprintf(record, "%s\n", line.c_str());
+            fclose(record);
+        }
+    }
+    void PrintCut() const
+    {
+        size_t hidden = 0;
+        for (size_t i = 0; i < messages_.size(); ++i) {
+            const std::string &message = messages_[i];
+            size_t shown = 0, at = 0;
+            while (at < message.size()) {
+                size_t end = message.find('\n', at);
+                if (end == std::string::npos)
+                    end = message.size();
+                if (i < ShownMessages && shown < ShownLinesPerMessage) {
+                    printf("%.*s\n", (int)(end - at), message.c_str() + at);
+                    ++shown;
+                } else {
+                    ++hidden;
+                }
+                at = end + 1;
+            }
+        }
+        if (hidden > 0)
+            printf("(%zu more lines of its messages, whole on standard error)\n", hidden);
+    }
+
+    std::string place_;
+    std::vector<std::string> messages_;
 };
 
 int main(int argc, char **argv)
@@ -89,15 +162,24 @@ int main(int argc, char **argv)
     // tests.registered reads it).
     if (testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
+    // Each skip is judged against the place the preset names.
+    const std::string place = TestPlace();
+    if (!IsTestPlace(place)) {
+        printf("TOLVARIS_TEST_PLACE is \"%s\": no such place (wine, native, not-elevated, "
+               "windows)\n",
+               place.c_str());
+        return 2;
+    }
     testing::TestEventListeners &listeners = testing::UnitTest::GetInstance()->listeners();
     delete listeners.Release(listeners.default_result_printer());
-    listeners.Append(new FailuresAndSkips);
-    const int failed = RUN_ALL_TESTS();
+    listeners.Append(new FailuresAndSkips(place));
+    const int failed = RUN_ALL_TESTS() != 0 || UnexpectedSkips > 0;
     // CTest passes a test program on this line alone, not on its exit
     // status: a process whose stack the plug-in smashed can die halfway
     // with status 0, too broken even for the crash filter above; and a
     // filter that matches no test proves nothing. A program whose every
-    // test was skipped shows in CTest as skipped.
+    // test was skipped shows in CTest as skipped; one that skipped where its
+    // place does not expect it has failed.
     const testing::UnitTest &tests = *testing::UnitTest::GetInstance();
     const int ran = tests.test_to_run_count(), skipped = tests.skipped_test_count();
     if (failed == 0 && ran > 0 && skipped == 0)

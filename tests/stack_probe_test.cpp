@@ -123,7 +123,7 @@ namespace {
 
 void *StackProbe()
 {
-    static HMODULE dll = LoadLibraryW((BinFolder() + L"stack_probe.dll").c_str());
+    static HMODULE dll = LoadLibraryW(StackProbePath().c_str());
     return dll ? (void *)GetProcAddress(dll, "StackProbe") : NULL;
 }
 
@@ -199,7 +199,7 @@ struct ProbeCase {
 
 TEST(StackProbe, TouchesEveryPageOfTheFrameFromTheTopDownAndNothingBelow)
 {
-    ASSERT_NE(StackProbe(), nullptr) << "bin/stack_probe.dll and its StackProbe";
+    ASSERT_NE(StackProbe(), nullptr) << Utf8(StackProbePath()) << " and its StackProbe";
     const size_t page = ProbeStack::Page;
     const ProbeCase cases[] = {
         {"frame ends on a page boundary", 0x40, 3 * page, {0, 1, 2}},

@@ -102,6 +102,14 @@ void HostLoadPluginFolder(void)
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        (LPCWSTR)(void *)&HostLoadPluginFolder, &self);
+    // A build whose suite tests another build's plug-in names it here, in
+    // place of the plug-ins folder, whose Tolvaris.dll is this build's own.
+    wchar_t named[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"TOLVARIS_PLUGIN_DLL", named, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        HostLoadPlugin(named);
+        return;
+    }
     const std::wstring plugins = PluginsFolderOf(self);
 
     WIN32_FIND_DATAW found;

@@ -34,9 +34,24 @@ std::wstring BinFolder()
     return FolderOf(NULL);
 }
 
+// The build names the DLL it tests in the environment (TOLVARIS_PLUGIN_DLL
+// and TOLVARIS_STACK_PROBE_DLL, its own or another build's); run by hand
+// without them, the tests take this build's own.
+static std::wstring FromEnvironment(const wchar_t *variable, const std::wstring &otherwise)
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(variable, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(path, length) : otherwise;
+}
+
 std::wstring PluginPath()
 {
-    return PluginsFolderOf(NULL) + L"Tolvaris.dll";
+    return FromEnvironment(L"TOLVARIS_PLUGIN_DLL", PluginsFolderOf(NULL) + L"Tolvaris.dll");
+}
+
+std::wstring StackProbePath()
+{
+    return FromEnvironment(L"TOLVARIS_STACK_PROBE_DLL", BinFolder() + L"stack_probe.dll");
 }
 
 template <typename Function>

@@ -23,7 +23,10 @@ struct PluginExports {
 };
 const PluginExports &Plugin();
 std::wstring BinFolder();  // where the tests, tcc.exe and TakeCmd.dll are
-std::wstring PluginPath(); // bin/plugins/Tolvaris.dll
+// The plug-in the suite tests: bin/plugins/Tolvaris.dll, or the one
+// TOLVARIS_PLUGIN_DLL names; and the stack probe of the build that made it.
+std::wstring PluginPath();
+std::wstring StackProbePath();
 
 // The version as identity.h, its only home, gives it: "1.2.3", and with the
 // revision of the version resource, "1.2.3.4"; and the texts the plug-in
@@ -104,6 +107,14 @@ bool SelfIsElevated();
 // not elevated, found once a run and printed; NULL when no road gives one,
 // with what each road gave in tried.
 const char *LimitedRoad(std::string &tried);
+
+// Where the suite runs: "wine", "native", "not-elevated" or "windows", as
+// TOLVARIS_TEST_PLACE names it, or as this process looks when it does not;
+// and whether a test's skip, with its reason, is one that place expects
+// (expected_skips.cpp).
+std::string TestPlace();
+bool IsTestPlace(const std::string &place);
+bool SkipIsExpected(const std::string &place, const std::string &test, const std::string &reason);
 
 // For a test that needs what only Wine has: skipped, with why, elsewhere.
 #define SKIP_UNLESS_WINE(what)                                                                     \

@@ -1,0 +1,90 @@
+// The skips each place that runs the suite expects, and only those. A test
+// that skips where its place does not list it fails the run, named with its
+// reason: a skip where a test should run is a fault as much as a failure.
+// The test program judges each skip as it happens (main.cpp).
+//
+// The places, named by the test presets (TOLVARIS_TEST_PLACE):
+//   wine          under Wine, elevated, as bash scripts/test runs it (the
+//                 Wine prefix's user is an administrator): no skips
+//   native        under Wine taken for Windows (TOLVARIS_TEST_NATIVE=1):
+//                 nothing Wine-only is used
+//   not-elevated  as native, or on Windows, from a process that is not
+//                 elevated (the not_elevated.* tests, run by runlimited.exe)
+//   windows       natively on Windows, elevated: the GitHub Windows runner
+#include "support.h"
+
+#include <string.h>
+
+namespace {
+
+struct ExpectedSkip {
+    const char *places; // separated by spaces
+    const char *test;   // Suite.Name
+    const char *reason; // a text its reason says
+};
+
+const ExpectedSkip ExpectedSkips[] = {
+    {"native not-elevated windows", "InHost.RefusesToLoadOnWindowsXp", "exists only under Wine"},
+    {"native not-elevated windows", "InHost.LoadsOnWindows7And10", "exists only under Wine"},
+
+    // Started by runlimited.exe or by CTest on Windows, not by wine-run --log.
+    {"not-elevated windows",
+     "StandinHost.AProgramThatCannotStartFailsTheTestSayingWhyAndWhereWinesWordsAre",
+     "not run through wine-run --log"},
+
+    // Tests that expect their own process to read 1.
+    {"not-elevated", "StandinHost.EchoesTheAnswersOfAQuery", "this test process is not elevated"},
+    {"not-elevated", "InHost.AnnouncesItselfInABatchSession", "this test process is not elevated"},
+    {"not-elevated", "InHost.StaysQuietButLoadsForOneCommandInAPipeOrWithNoloadmsg",
+     "this test process is not elevated"},
+    {"not-elevated", "Elevation.TheHostsOwnProcessIsElevated", "this test process is not elevated"},
+    {"not-elevated", "Elevation.AProcessWithALimitedTokenIsNot",
+     "this test process is not elevated"},
+    {"not-elevated", "Concurrency.ThreadsQueryingAtOnceEachGetTheirOwnAnswer",
+     "this test process is not elevated"},
+    {"not-elevated", "Arguments.EmptyOrBlankMeansTheHostsOwnProcess",
+     "this test process is not elevated"},
+};
+
+bool ListsPlace(const char *places, const std::string &place)
+{
+    const std::string padded = std::string(" ") + places + " ";
+    return padded.find(" " + place + " ") != std::string::npos;
+}
+
+} // namespace
+
+const char *const TestPlaces[] = {"wine", "native", "not-elevated", "windows"};
+
+bool IsTestPlace(const std::string &place)
+{
+    for (const char *known : TestPlaces)
+        if (place == known)
+            return true;
+    return false;
+}
+
+std::string TestPlace()
+{
+    char named[32];
+    const DWORD length = GetEnvironmentVariableA("TOLVARIS_TEST_PLACE", named, sizeof named);
+    if (length > 0 && length < sizeof named)
+        return named;
+    // Run by hand, without a preset to name it: the place it looks like.
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const bool wine = ntdll && GetProcAddress(ntdll, "wine_get_version") != NULL;
+    if (!SelfIsElevated())
+        return "not-elevated";
+    if (wine)
+        return UnderWine() ? "wine" : "native";
+    return "windows";
+}
+
+bool SkipIsExpected(const std::string &place, const std::string &test, const std::string &reason)
+{
+    for (const ExpectedSkip &skip : ExpectedSkips)
+        if (test == skip.test && ListsPlace(skip.places, place) &&
+            reason.find(skip.reason) != std::string::npos)
+            return true;
+    return false;
+}
