@@ -22,3 +22,16 @@ foreach(text AUTHOR EMAIL WEB_PAGE)
     endif()
     set(TOLVARIS_${text} "${CMAKE_MATCH_1}")
 endforeach()
+
+# Run as a script, it prints the version; given a tag (-DTAG=v1.2.3), it
+# fails unless the tag is v<version>: a release is only ever made of the
+# version the sources say.
+#
+#   cmake [-DTAG=TAG] -P cmake/version.cmake
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+    if(DEFINED TAG AND NOT TAG STREQUAL "v${TOLVARIS_VERSION}")
+        message(FATAL_ERROR "The tag is \"${TAG}\", but src/host/identity.h says "
+                            "${TOLVARIS_VERSION}: the tag must be v${TOLVARIS_VERSION}")
+    endif()
+    execute_process(COMMAND ${CMAKE_COMMAND} -E echo "${TOLVARIS_VERSION}")
+endif()
