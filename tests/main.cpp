@@ -19,9 +19,11 @@ static char RunningTest[256] = "no test";
 // code, rather than waiting on Wine's crash dialog until the time limit.
 static LONG WINAPI ReportCrash(EXCEPTION_POINTERS *crash)
 {
-    fprintf(stderr, "\nCrashed in %s: exception 0x%08lx at %p\n", RunningTest,
-            crash->ExceptionRecord->ExceptionCode, crash->ExceptionRecord->ExceptionAddress);
-    fflush(stderr);
+    // On standard output, where CTest shows it: standard error under Wine
+    // goes to the program's log.
+    printf("\nCrashed in %s: exception 0x%08lx at %p\n", RunningTest,
+           crash->ExceptionRecord->ExceptionCode, crash->ExceptionRecord->ExceptionAddress);
+    fflush(stdout);
     TerminateProcess(GetCurrentProcess(), 3);
     return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -99,23 +101,38 @@ private:
             fclose(record);
         }
     }
+    // Each message's lines, its trace (which row of a table it was) moved up
+    // to just after its first line, so that a cut keeps it.
+    static std::vector<std::string> LinesTraceFirst(const std::string &message)
+    {
+        std::vector<std::string> body, trace;
+        bool inTrace = false;
+        for (size_t at = 0; at < message.size();) {
+            size_t end = message.find('\n', at);
+            if (end == std::string::npos)
+                end = message.size();
+            const std::string line = message.substr(at, end - at);
+            if (line == "Google Test trace:")
+                inTrace = true;
+            else
+                (inTrace ? trace : body).push_back(line);
+            at = end + 1;
+        }
+        if (!body.empty())
+            trace.insert(trace.begin(), body.front());
+        trace.insert(trace.end(), body.empty() ? body.end() : body.begin() + 1, body.end());
+        return trace;
+    }
     void PrintCut() const
     {
         size_t hidden = 0;
         for (size_t i = 0; i < messages_.size(); ++i) {
-            const std::string &message = messages_[i];
-            size_t shown = 0, at = 0;
-            while (at < message.size()) {
-                size_t end = message.find('\n', at);
-                if (end == std::string::npos)
-                    end = message.size();
-                if (i < ShownMessages && shown < ShownLinesPerMessage) {
-                    printf("%.*s\n", (int)(end - at), message.c_str() + at);
-                    ++shown;
-                } else {
+            const std::vector<std::string> lines = LinesTraceFirst(messages_[i]);
+            for (size_t j = 0; j < lines.size(); ++j) {
+                if (i < ShownMessages && j < ShownLinesPerMessage)
+                    printf("%s\n", lines[j].c_str());
+                else
                     ++hidden;
-                }
-                at = end + 1;
             }
         }
         if (hidden > 0)
