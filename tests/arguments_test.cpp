@@ -50,6 +50,10 @@ TEST_F(Arguments, ValidIdsAskAboutThatProcess)
         {L"0x00000000ffffffff", 4294967295u},
         {L"\u00a0\v\f42\r\n", 42},    // white space of Latin-1
         {L"\u3000\u2003 7\u3000", 7}, // and above it, as the system classifies it
+        // The ends of each digit range, as the first digit and after it.
+        {L"90", 90},
+        {L"0x9abcdef0", 0x9abcdef0u},
+        {L"0XA9", 0xA9},
     };
     for (const Accepted &row : rows) {
         SCOPED_TRACE(Utf8(row.argument));
@@ -120,6 +124,14 @@ TEST_F(Arguments, MalformedIdsAreRefusedWithTheNormalisedText)
          L"5"},                                 // NEL: Latin-1, but not white space
         {L"\u0131d \u00e9", L"\u0131D \u00e9"}, // only a-z change case
         {L"%d%s", L"%D%S"},                     // shown as text, never as a format
+        // The ends of the letters, and the characters just outside each range.
+        {L"az`{@[", L"AZ`{@["},
+        {L"/1", L"/1"},
+        {L"1:", L"1:"},
+        {L"0x1:", L"0X1:"},
+        {L"0x@", L"0X@"},
+        {L"0x1`", L"0X1`"},
+        {L"0x1g", L"0X1G"},
     };
     for (const Refused &row : rows) {
         SCOPED_TRACE(Utf8(row.argument));

@@ -188,6 +188,30 @@ int NoBatchExpansion(wchar_t *text, int)
     return 0;
 }
 
+// The probe's record of what the token says is a working value too, which a
+// failing OpenProcess never reaches: there, two threads meet inside the token
+// read, then each is told its own answer and held until the other has been
+// told too, so that a record they shared would give both the same answer.
+HANDLE Inside[2], Told[2];                   // auto-reset, one for each thread of the pair
+thread_local DWORD Side, TokenSays;          // which of the pair, and what its token read says
+std::atomic<const char *> Stranded{nullptr}; // what a wait gave up on
+
+void Meet(HANDLE *events, const char *what)
+{
+    SetEvent(events[Side]);
+    if (!Stranded && WaitForSingleObject(events[1 - Side], 10000) != WAIT_OBJECT_0)
+        Stranded = what;
+}
+BOOL WINAPI MeetingGetTokenInformation(HANDLE, TOKEN_INFORMATION_CLASS, void *buffer, DWORD,
+                                       DWORD *returned)
+{
+    Meet(Inside, "the other thread to be inside GetTokenInformation");
+    *(DWORD *)buffer = TokenSays;
+    *returned = sizeof(DWORD);
+    Meet(Told, "the other thread to be told its token's elevation");
+    return TRUE;
+}
+
 TEST(Concurrency, QueriesInUserModeOnEveryCoreKeepTheirOwnWorkingValues)
 {
     HMODULE dll = Plugin().module;
@@ -250,6 +274,30 @@ TEST(Concurrency, QueriesInUserModeOnEveryCoreKeepTheirOwnWorkingValues)
         thread.join();
     EXPECT_EQ(AskedAboutAnotherPid.load(), 0);
     EXPECT_EQ(wrong.load(), 0) << "of " << queries.load() << " queries";
+
+    // Then the pair that meets inside the token read, as above.
+    ImportSwap realOpenProcess(dll, "KERNEL32.dll", "OpenProcess", openProcess.Original());
+    ImportSwap tokenRead(dll, "ADVAPI32.dll", "GetTokenInformation",
+                         (void *)&MeetingGetTokenInformation);
+    ASSERT_TRUE(realOpenProcess.Swapped() && tokenRead.Swapped());
+    for (HANDLE *event : {&Inside[0], &Inside[1], &Told[0], &Told[1]})
+        *event = CreateEventW(NULL, FALSE, FALSE, NULL);
+    std::atomic<int> mixedUp{0};
+    auto run = [&](DWORD side) {
+        Side = side;
+        for (int i = 0; i < 20; ++i) { // in turn elevated and not
+            TokenSays = (i + side) % 2;
+            std::wstring result;
+            mixedUp += Query(L"", result) != 0 || result != (TokenSays ? L"1" : L"0");
+        }
+    };
+    std::thread first(run, 0), second(run, 1);
+    first.join();
+    second.join();
+    for (HANDLE event : {Inside[0], Inside[1], Told[0], Told[1]})
+        CloseHandle(event);
+    EXPECT_EQ(Stranded.load(), nullptr) << "a token read waited 10 s for " << Stranded.load();
+    EXPECT_EQ(mixedUp.load(), 0) << "of 40 answers, each thread told its own";
 }
 
 TEST(Handles, NoneIsLeftOpenAfterThousandsOfQueries)

@@ -115,6 +115,12 @@ TEST_F(ErrorLine, EachWriteGoesToTheStandardErrorOfItsMoment)
         {"a malformed ID inside a batch file", L"1", false, {name, location, badPid}},
         {"an old Windows outside a batch file", L"0", true, {name, refusal}},
         {"an old Windows inside a batch file", L"1", true, {name, location, refusal}},
+        // Only the first character of %_batch says whether a batch file runs.
+        {"%_batch expands to 00", L"00", false, {name, badPid}},
+        {"%_batch expands to 0 and a space", L"0 ", false, {name, badPid}},
+        {"%_batch expands to 0x", L"0x", false, {name, badPid}},
+        {"%_batch expands to a space", L" ", false, {name, location, badPid}},
+        {"%_batch expands to x0", L"x0", false, {name, location, badPid}},
     };
     HMODULE dll = Plugin().module;
     ImportSwap qprintf(dll, "TakeCmd.dll", "Qprintf", (void *)&MovingQprintf);

@@ -14,12 +14,12 @@ enum Fault { None, OpenProcessFails, OpenTokenFails, TokenInfoFails, TokenInfoRe
 struct Road {
     const char *name;
     Fault fault;
-    int elevation; // what the fake token reports; -1: what the real one says
+    long long elevation; // what the fake token reports; -1: what the real one says
     const wchar_t *answer;
 };
 
 Fault CurrentFault;
-int ReportedElevation;
+long long ReportedElevation;
 std::vector<HANDLE> Opened, Closed; // in order
 std::vector<std::string> Problems;
 
@@ -96,6 +96,10 @@ TEST(ProbeFaults, EveryRoadAnswersRightAndClosesWhatItOpened)
         {"flag set to another non-zero value", None, 0x80, L"1"},
         {"GetTokenInformation returns 2, flag set", TokenInfoReturnsTwo, 1, L"1"},
         {"GetTokenInformation returns 2, flag clear", TokenInfoReturnsTwo, 0, L"0"},
+        // The flag is all 32 bits: set in any one of its upper bytes.
+        {"flag set in its second byte", None, 0x100, L"1"},
+        {"flag set in its third byte", None, 0x10000, L"1"},
+        {"flag set in its top bit", None, 0x80000000, L"1"},
     };
     HMODULE dll = Plugin().module;
     ImportSwap openProcess(dll, "KERNEL32.dll", "OpenProcess", (void *)&FakeOpenProcess);
