@@ -5,17 +5,16 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 
-set(LLVM_BIN /usr/lib/llvm-14/bin)
+include(${CMAKE_CURRENT_LIST_DIR}/llvm.cmake)
 set(CMAKE_C_COMPILER ${LLVM_BIN}/clang-cl)
 set(CMAKE_CXX_COMPILER ${LLVM_BIN}/clang-cl)
 set(CMAKE_RC_COMPILER ${LLVM_BIN}/llvm-rc)
 set(CMAKE_ASM_MASM_COMPILER ${LLVM_BIN}/llvm-ml)
 set(CMAKE_LINKER ${LLVM_BIN}/lld-link)
+# The librarian, which also makes the host's import library from its .def
+# file, as lib.exe does and as on Windows (src/CMakeLists.txt).
 set(CMAKE_AR ${LLVM_BIN}/llvm-lib)
 set(CMAKE_MT ${LLVM_BIN}/llvm-mt)
-# llvm-lib 14 cannot make an import library from a .def file, as lib.exe
-# does; llvm-dlltool can.
-set(CMAKE_DLLTOOL ${LLVM_BIN}/llvm-dlltool)
 
 set(SDK_STANDIN_INCLUDE /usr/x86_64-w64-mingw32/include)
 set(SDK_STANDIN_LIB /usr/x86_64-w64-mingw32/lib)

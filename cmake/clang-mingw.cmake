@@ -5,9 +5,7 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(MINGW_TRIPLE x86_64-w64-mingw32)
-# Debian's clang, lld and llvm 14 install versioned names, with unversioned
-# ones in LLVM's own folder.
-set(LLVM_BIN /usr/lib/llvm-14/bin)
+include(${CMAKE_CURRENT_LIST_DIR}/llvm.cmake)
 set(CMAKE_C_COMPILER ${LLVM_BIN}/clang)
 set(CMAKE_CXX_COMPILER ${LLVM_BIN}/clang++)
 set(CMAKE_C_COMPILER_TARGET ${MINGW_TRIPLE})
@@ -17,16 +15,17 @@ set(CMAKE_DLLTOOL ${LLVM_BIN}/llvm-dlltool)
 set(CMAKE_AR ${LLVM_BIN}/llvm-ar)
 set(CMAKE_RANLIB ${LLVM_BIN}/llvm-ranlib)
 
-# Clang 14 does not find Debian's GCC folder for MinGW-w64 (12-posix) by
-# itself; the plug-in takes its stack probe from libgcc there.
+# The plug-in takes its stack probe from libgcc: that of the posix thread
+# model, as everything else here. Clang 19 finds Debian's GCC folders for
+# MinGW-w64 by itself, but of 12-posix and 12-win32 it takes the win32 one.
 execute_process(COMMAND ${MINGW_TRIPLE}-gcc-posix -print-libgcc-file-name
                 OUTPUT_VARIABLE LIBGCC OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 get_filename_component(LIBGCC_DIR ${LIBGCC} DIRECTORY)
 set(CMAKE_RC_FLAGS_INIT "--target=pe-x86-64")
-# LLD ignores SOURCE_DATE_EPOCH: without a timestamp, two builds of the same
-# sources give the same bytes.
+# LLD, as GNU ld, stamps the PE header with SOURCE_DATE_EPOCH when it is
+# set, and with the time of the link when it is not.
 foreach(kind EXE SHARED MODULE)
-    set(CMAKE_${kind}_LINKER_FLAGS_INIT "-fuse-ld=lld -L${LIBGCC_DIR} -Wl,--no-insert-timestamp")
+    set(CMAKE_${kind}_LINKER_FLAGS_INIT "-fuse-ld=lld -L${LIBGCC_DIR}")
 endforeach()
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
