@@ -15,6 +15,9 @@ endif()
 # Without SOURCE_DATE_EPOCH, the time of packing, which string(TIMESTAMP)
 # gives then (and SOURCE_DATE_EPOCH when it is set).
 string(TIMESTAMP epoch "%s" UTC)
+# The same moment as a date, for people (string(TIMESTAMP) reads it back).
+set(ENV{SOURCE_DATE_EPOCH} ${epoch})
+string(TIMESTAMP date "%Y-%m-%d %H:%M:%S UTC" UTC)
 foreach(archive IN LISTS CPACK_PACKAGE_FILES)
     # strip-nondeterminism writes the MS-DOS times in the local time zone.
     execute_process(
@@ -28,5 +31,5 @@ foreach(archive IN LISTS CPACK_PACKAGE_FILES)
         message(FATAL_ERROR "strip-nondeterminism could not normalise ${archive}:\n${output}")
     endif()
     get_filename_component(name ${archive} NAME)
-    message(STATUS "${name}: normalised by strip-nondeterminism, user and group 0, times ${epoch} in UTC")
+    message(STATUS "${name}: normalised by strip-nondeterminism, user and group 0, every time ${date} (${epoch})")
 endforeach()

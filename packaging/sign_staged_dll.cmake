@@ -46,6 +46,10 @@ execute_process(
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT status EQUAL 0 OR NOT EXISTS ${dll}.signed)
     file(REMOVE ${dll}.signed)
+    # osslsigncode reads the key as DER before PEM: what OpenSSL's decoders
+    # say of those tries is no part of the reason.
+    string(REGEX REPLACE "[0-9A-F]+:error:[0-9A-F]+:(DECODER|asn1 encoding) routines:[^\n]*\n?" ""
+           output "${output}")
     message(FATAL_ERROR "Signing Tolvaris.dll failed:\n${output}")
 endif()
 # osslsigncode writes its output with the umask's mode; give the signed copy

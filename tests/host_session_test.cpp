@@ -1,6 +1,7 @@
 // The stand-in host as a person drives it: a session ended by `exit` or the
 // end of input, a help box read and closed from the console, `plugin /l` on
-// a plug-in already in use, and a host started with the limited token.
+// a plug-in already in use, `plugin /u`, and a host started with the limited
+// token.
 #include <gtest/gtest.h>
 
 #include "support/support.h"
@@ -144,6 +145,51 @@ TEST(PluginLoad, TheHostsOwnPluginNamedAgainInAnySpellingIsAlreadyLoaded)
         EXPECT_EQ(run.err, "") << Utf8(path);
         EXPECT_EQ(run.exitCode, 0u) << Utf8(path);
     }
+}
+
+// ShutdownPlugin as the host finds it when it unloads a plug-in: counted on
+// its way to the plug-in's own.
+int ShutdownCalls;
+decltype(&::ShutdownPlugin) PluginShutdown;
+int CountedShutdown(int endProcess)
+{
+    ++ShutdownCalls;
+    return PluginShutdown(endProcess);
+}
+FARPROC WINAPI GetProcAddressCountingShutdown(HMODULE module, LPCSTR name)
+{
+    FARPROC found = GetProcAddress(module, name);
+    if (!found || IS_INTRESOURCE(name) || lstrcmpA(name, "ShutdownPlugin") != 0)
+        return found;
+    PluginShutdown = (decltype(&::ShutdownPlugin))(void *)found;
+    return (FARPROC)(void *)&CountedShutdown;
+}
+
+TEST(PluginLoad, UnloadingByNameShutsThePluginDownAndItsFunctionIsGone)
+{
+    HostVariableOverride quiet(L"noloadmsg", L"1");
+    StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
+    ASSERT_EQ(HostLoadPlugin(PluginPath().c_str()), 0);
+    EXPECT_EQ(HostExecute(L"echo %@tolvaris[0]"), 0);
+    ShutdownCalls = 0;
+    {
+        ImportSwap swap(GetModuleHandleW(L"TakeCmd.dll"), "KERNEL32.dll", "GetProcAddress",
+                        (void *)&GetProcAddressCountingShutdown);
+        ASSERT_TRUE(swap.Swapped());
+        EXPECT_EQ(HostExecute(L"plugin /u TOLVARIS"), 0); // the descriptor's name, in any case
+    }
+    EXPECT_EQ(ShutdownCalls, 1);
+    EXPECT_EQ(HostExecute(L"echo %@tolvaris[0]"), 2);
+    EXPECT_EQ(HostExecute(L"plugin /u \"Tolvaris\""), 2); // unloaded already
+    EXPECT_EQ(HostExecute(L"plugin /u"), 2);
+    EXPECT_EQ(HostExecute(L"plugin /x Tolvaris"), 2);
+    EXPECT_EQ(out.Text(), "-1\r\n");
+    EXPECT_EQ(err.Text(),
+              "TCC: Unknown function \"@tolvaris\"\r\n"
+              "TCC: Plugin \"Tolvaris\" is not loaded\r\n"
+              "TCC: Usage : PLUGIN /L FILE | /U NAME\r\n"
+              "TCC: Usage : PLUGIN /L FILE | /U NAME\r\n");
+    HostUnloadPlugins(); // none left, should an expectation above have failed
 }
 
 struct LaunchCase {

@@ -43,6 +43,46 @@ TEST(StandinHost, NamesTheBatchFileAndLineOfARefusal)
     DeleteFileW(batch.c_str());
 }
 
+struct CommandLineCase {
+    std::wstring arguments;
+    std::string out, err;
+    DWORD exitCode;
+};
+
+// What a Unix shell hands the host through Wine, which quotes an argument
+// with spaces: /c's command quoted whole is unquoted as a C program would
+// read it; an unknown option gets the usage and loads nothing; an argument
+// longer than a function's buffer is refused, not cut.
+TEST(StandinHost, TakesItsCommandLineAsAUnixShellPassesItThroughWine)
+{
+    const std::string usage =
+        "Usage: tcc [/c COMMAND | FILE.btm]\r\n"
+        "  /c COMMAND  runs one command and exits\r\n"
+        "  FILE.btm    runs a batch file\r\n"
+        "  (nothing)   reads commands from standard input until exit\r\n";
+    const std::wstring fits(FunctionBufferChars - 2, L' ');
+    const CommandLineCase cases[] = {
+        {L"/c echo %@tolvaris[0]", "-1\r\n", "", 0},
+        {L"/c \"echo %@tolvaris[0]\"", "-1\r\n", "", 0},
+        {L"/C \"echo \\\"a b\\\"\"", "\"a b\"\r\n", "", 0}, // Wine's escaped quotes inside
+        {L"/c echo \"a b\"", "\"a b\"\r\n", "", 0},         // not quoted whole: as it is
+        {L"/c \"echo a\" \"b\"", "", "TCC: Unknown command \"\"echo\"\r\n", 2},
+        {L"/?", usage, "", 0},
+        {L"/x", "", "TCC: Unknown option \"/x\"\r\n" + usage, 2},
+        {L"/cecho", "", "TCC: Unknown option \"/cecho\"\r\n" + usage, 2},
+        {L"/c echo %@tolvaris[" + fits + L"0]", "-1\r\n", "", 0},
+        {L"/c echo %@tolvaris[" + fits + L" 0]", "",
+         "TCC: The argument of @tolvaris is longer than its buffer's 8191 characters\r\n", 2},
+    };
+    for (const CommandLineCase &each : cases) {
+        HostRun run = RunHost(each.arguments);
+        const std::string shown = Utf8(each.arguments.substr(0, 40));
+        EXPECT_EQ(run.out, each.out) << shown;
+        EXPECT_EQ(run.err, each.err) << shown;
+        EXPECT_EQ(run.exitCode, each.exitCode) << shown;
+    }
+}
+
 // A program that cannot be started fails the test with the error and what
 // Wine wrote to this program's log while trying, and only that.
 TEST(StandinHost, AProgramThatCannotStartFailsTheTestSayingWhyAndWhereWinesWordsAre)

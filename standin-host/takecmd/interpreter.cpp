@@ -68,6 +68,20 @@ int HostExitRequested(int *code)
     return ExitAsked;
 }
 
+// plugin /l FILE loads a plug-in; plugin /u NAME shuts down and unloads the
+// one its descriptor names so.
+static int PluginCommand(const std::wstring &rest)
+{
+    const std::wstring option = rest.substr(0, 3);
+    const std::wstring operand = rest.size() > 3 ? Unquoted(Trimmed(rest.substr(3))) : L"";
+    if (!operand.empty() && lstrcmpiW(option.c_str(), L"/l ") == 0)
+        return HostLoadPlugin(operand.c_str()) == 0 ? 0 : 2;
+    if (!operand.empty() && lstrcmpiW(option.c_str(), L"/u ") == 0)
+        return HostUnloadPlugin(operand.c_str()) == 0 ? 0 : 2;
+    WriteError(L"TCC: Usage : PLUGIN /L FILE | /U NAME\r\n");
+    return 2;
+}
+
 // exit [code]: the code is a whole number (a Windows exit code is 32 bits;
 // a Unix shell sees it modulo 256); without one, the status of the last
 // command run. A malformed code ends nothing.
@@ -136,9 +150,8 @@ static int Execute(const std::wstring &line)
         return Exit(rest);
     if (lstrcmpiW(command.c_str(), L"call") == 0)
         return HostRunBatch(Unquoted(rest).c_str());
-    if (lstrcmpiW(command.c_str(), L"plugin") == 0 && rest.size() > 3 &&
-        lstrcmpiW(rest.substr(0, 3).c_str(), L"/l ") == 0)
-        return HostLoadPlugin(Unquoted(rest.substr(3)).c_str()) == 0 ? 0 : 2;
+    if (lstrcmpiW(command.c_str(), L"plugin") == 0)
+        return PluginCommand(rest);
     if (lstrcmpiW(command.c_str(), L"help") == 0)
         return ShowPluginHelp(Trimmed(rest)) ? 0 : 2;
     if (IsBatchFile(Unquoted(command)))

@@ -122,15 +122,34 @@ void HostLoadPluginFolder(void)
     FindClose(search);
 }
 
+static void ShutDown(const Plugin &plugin)
+{
+    auto shutdown = (ShutdownPluginFn)(void *)GetProcAddress(plugin.module, "ShutdownPlugin");
+    if (shutdown)
+        shutdown(0);
+    FreeLibrary(plugin.module);
+}
+
 void HostUnloadPlugins(void)
 {
-    for (Plugin &plugin : Plugins()) {
-        auto shutdown = (ShutdownPluginFn)(void *)GetProcAddress(plugin.module, "ShutdownPlugin");
-        if (shutdown)
-            shutdown(0);
-        FreeLibrary(plugin.module);
-    }
+    for (const Plugin &plugin : Plugins())
+        ShutDown(plugin);
     Plugins().clear();
+}
+
+int HostUnloadPlugin(const wchar_t *name)
+{
+    std::vector<Plugin> &plugins = Plugins();
+    for (auto each = plugins.begin(); each != plugins.end(); ++each) {
+        if (lstrcmpiW(each->name.c_str(), name) != 0)
+            continue;
+        const Plugin plugin = *each;
+        plugins.erase(each); // no command reaches it from here on
+        ShutDown(plugin);
+        return 0;
+    }
+    WriteError(L"TCC: Plugin \"" + std::wstring(name) + L"\" is not loaded\r\n");
+    return -1;
 }
 
 bool CallPluginFunction(const std::wstring &name, const std::wstring &argument,
@@ -140,8 +159,15 @@ bool CallPluginFunction(const std::wstring &name, const std::wstring &argument,
         for (const ListedFunction &function : plugin.functions) {
             if (lstrcmpiW(function.name.c_str(), name.c_str()) != 0)
                 continue;
+            // Cut to fit, the argument might read as one never written: it is
+            // refused rather than passed on.
+            if (argument.size() >= FunctionBufferChars) {
+                WriteError(L"TCC: The argument of @" + name + L" is longer than its buffer's " +
+                           std::to_wstring(FunctionBufferChars - 1) + L" characters\r\n");
+                return false;
+            }
             wchar_t buffer[FunctionBufferChars] = {};
-            argument.copy(buffer, FunctionBufferChars - 1);
+            argument.copy(buffer, argument.size());
             int status = function.call(buffer);
             if (status != 0) {
                 // -1: the plug-in has reported the error itself.

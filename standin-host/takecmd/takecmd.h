@@ -24,8 +24,8 @@
 
 extern "C" {
 
-// Runs one command line: echo, set, plugin /l, help, call or a batch file's
-// name. 0 on success.
+// Runs one command line: echo, set, plugin /l or /u, help, call or a batch
+// file's name. 0 on success.
 TAKECMD_API int HostExecute(const wchar_t *line);
 // Runs a batch file line by line. 0 when it could be read; it stops early
 // at an `exit`.
@@ -43,6 +43,10 @@ TAKECMD_API int HostRunSession(void);
 // a module already in use is not loaded or initialised again, and the host
 // says so on standard output.
 TAKECMD_API int HostLoadPlugin(const wchar_t *path);
+// Calls ShutdownPlugin on the plug-in in use whose descriptor gives it this
+// name (in any case) and unloads it; 0 when there was one, else -1, after
+// saying so on standard error.
+TAKECMD_API int HostUnloadPlugin(const wchar_t *name);
 // Loads every DLL in the plugins folder beside TakeCmd.dll.
 TAKECMD_API void HostLoadPluginFolder(void);
 // Calls ShutdownPlugin on each plug-in in use and unloads it.
