@@ -80,10 +80,11 @@ private:
                 RecordSkip(name + ": " + why);
             } else {
                 ++UnexpectedSkips;
-                printf("[  FAILED  ] %s: skipped where it should run (%s): %s\n"
-                       "If it cannot run there, list it, with why, in "
-                       "tests/support/expected_skips.cpp.\n",
-                       name.c_str(), place_.c_str(), why.c_str());
+                printf(
+                    "[  FAILED  ] %s: skipped where it should run (%s): %s\n"
+                    "If it cannot run there, list it, with why, in "
+                    "tests/support/expected_skips.cpp.\n",
+                    name.c_str(), place_.c_str(), why.c_str());
             }
         }
         fflush(stdout);
@@ -182,9 +183,10 @@ int main(int argc, char **argv)
     // Each skip is judged against the place the preset names.
     const std::string place = TestPlace();
     if (!IsTestPlace(place)) {
-        printf("TOLVARIS_TEST_PLACE is \"%s\": no such place (wine, native, not-elevated, "
-               "windows)\n",
-               place.c_str());
+        printf(
+            "TOLVARIS_TEST_PLACE is \"%s\": no such place (wine, native, not-elevated, "
+            "windows)\n",
+            place.c_str());
         return 2;
     }
     testing::TestEventListeners &listeners = testing::UnitTest::GetInstance()->listeners();

@@ -22,7 +22,7 @@ struct PluginExports {
     VariableFunction f_tolvaris;
 };
 const PluginExports &Plugin();
-std::wstring BinFolder();  // where the tests, tcc.exe and TakeCmd.dll are
+std::wstring BinFolder(); // where the tests, tcc.exe and TakeCmd.dll are
 // The plug-in the suite tests: bin/plugins/Tolvaris.dll, or the one
 // TOLVARIS_PLUGIN_DLL names; and the stack probe of the build that made it.
 std::wstring PluginPath();
