@@ -3,16 +3,7 @@
 # and fail, since scripts and CTest go by the status alone.
 #
 #   cmake -DFAULT=REGEX -P check_fails.cmake -- [EMULATOR...] PROGRAM ARGS...
-set(command "")
-set(taken FALSE)
-math(EXPR last "${CMAKE_ARGC} - 1")
-foreach(i RANGE ${last})
-    if(taken)
-        list(APPEND command "${CMAKE_ARGV${i}}")
-    elseif(CMAKE_ARGV${i} STREQUAL "--")
-        set(taken TRUE)
-    endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/command_after_dashes.cmake)
 execute_process(COMMAND ${command} RESULT_VARIABLE status OUTPUT_VARIABLE said ERROR_VARIABLE said)
 message("${said}")
 if(NOT status STREQUAL "1")

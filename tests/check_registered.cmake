@@ -9,20 +9,7 @@
 if(NOT FILTERS)
     message(FATAL_ERROR "No FILTERS given")
 endif()
-# The command: every argument after "--".
-set(command "")
-set(taken FALSE)
-math(EXPR last "${CMAKE_ARGC} - 1")
-foreach(i RANGE ${last})
-    if(taken)
-        list(APPEND command "${CMAKE_ARGV${i}}")
-    elseif(CMAKE_ARGV${i} STREQUAL "--")
-        set(taken TRUE)
-    endif()
-endforeach()
-if(NOT command)
-    message(FATAL_ERROR "No program given after --")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/command_after_dashes.cmake)
 
 # Sets the variable named by out to the full names (Suite.Test) that the
 # program lists with the given filter. GoogleTest lists each suite as

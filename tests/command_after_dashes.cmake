@@ -1,0 +1,15 @@
+# For the scripts that CTest runs with cmake -P ... -- COMMAND...: sets
+# command to every argument after "--", and fails when there is none.
+set(command "")
+set(taken FALSE)
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE ${last})
+    if(taken)
+        list(APPEND command "${CMAKE_ARGV${i}}")
+    elseif(CMAKE_ARGV${i} STREQUAL "--")
+        set(taken TRUE)
+    endif()
+endforeach()
+if(NOT command)
+    message(FATAL_ERROR "No program given after --")
+endif()
