@@ -65,12 +65,27 @@ DWORD GrowOverTheCap(Bytes &image) // returns how much
     return added;
 }
 
+// The bytes as the build made them: a signed copy (the suite may test one)
+// without its signature, so that each change below starts from no
+// security directory.
+Bytes Unsigned(Bytes image)
+{
+    const DWORD signatureAt = Get(image, Directory(image, 4));
+    if (Get(image, Directory(image, 4) + 4) != 0 && signatureAt <= image.size()) {
+        image.resize(signatureAt);
+        Put(image, Directory(image, 4), 0);
+        Put(image, Directory(image, 4) + 4, 0);
+    }
+    return image;
+}
+
 } // namespace
 
 TEST(ImageRules, EachBreaksItsOneRule)
 {
-    const Bytes built = ReadBytes(PluginPath());
-    ASSERT_FALSE(built.empty()) << "cannot read " << Utf8(PluginPath());
+    const Bytes read = ReadBytes(PluginPath());
+    ASSERT_GT(read.size(), 0x200u) << "cannot read " << Utf8(PluginPath());
+    const Bytes built = Unsigned(read);
     const struct {
         const char *what;
         void (*change)(Bytes &); // of the built DLL's bytes, or
