@@ -6,6 +6,12 @@
 
 #include "limited_token.h"
 
+bool RunsOnWine()
+{
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != NULL;
+}
+
 bool UnderWine()
 {
     static const bool underWine = [] {
@@ -13,8 +19,7 @@ bool UnderWine()
         const DWORD length = GetEnvironmentVariableA("TOLVARIS_TEST_NATIVE", native, sizeof native);
         if (length > 0 && length < sizeof native && lstrcmpA(native, "1") == 0)
             return false;
-        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        return ntdll && GetProcAddress(ntdll, "wine_get_version") != NULL;
+        return RunsOnWine();
     }();
     return underWine;
 }

@@ -71,11 +71,9 @@ std::string TestPlace()
     if (length > 0 && length < sizeof named)
         return named;
     // Run by hand, without a preset to name it: the place it looks like.
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    const bool wine = ntdll && GetProcAddress(ntdll, "wine_get_version") != NULL;
     if (!SelfIsElevated())
         return "not-elevated";
-    if (wine)
+    if (RunsOnWine())
         return UnderWine() ? "wine" : "native";
     return "windows";
 }

@@ -97,9 +97,11 @@ private:
     HANDLE file_;
 };
 
-// Whether the tests run under Wine, whose ntdll exports wine_get_version.
-// TOLVARIS_TEST_NATIVE=1 makes the answer no, so that the suite takes under
-// Wine the roads it takes on Windows, skips included.
+// Whether this process runs on Wine, whose ntdll exports wine_get_version;
+// and whether the tests take it for Wine: TOLVARIS_TEST_NATIVE=1 makes that
+// answer no, so that the suite takes under Wine the roads it takes on
+// Windows, skips included.
+bool RunsOnWine();
 bool UnderWine();
 // Whether this test process's own token reads TokenIsElevated 1.
 bool SelfIsElevated();
