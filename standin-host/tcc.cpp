@@ -1,5 +1,5 @@
-// The stand-in host program: loads the plug-ins beside it and evaluates
-// command lines with the stand-in TakeCmd.dll.
+// tcc.cpp, the stand-in host program (tcc.exe): loads the plug-ins beside it
+// and evaluates command lines with the stand-in TakeCmd.dll.
 //
 //   tcc /c COMMAND    runs one command and exits (_transient is 1); a
 //                     COMMAND quoted whole, as one argument, is unquoted

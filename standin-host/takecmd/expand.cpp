@@ -1,6 +1,11 @@
+// takecmd/expand.cpp, part of the stand-in TakeCmd.dll: expands a line's
+// variables (the process's environment, the host's built-in ones and the
+// overrides tests set) and variable functions, which the plug-ins answer.
 #include <map>
 
-#include "internal.h"
+#include "expand.h"
+#include "host_state.h"
+#include "plugins.h"
 
 static std::wstring Lowered(std::wstring text)
 {
@@ -25,7 +30,7 @@ void HostOverrideVariable(const wchar_t *name, const wchar_t *value)
         Overrides().erase(Lowered(name));
 }
 
-std::wstring LookupVariable(const std::wstring &name)
+static std::wstring LookupVariable(const std::wstring &name)
 {
     const std::wstring key = Lowered(name);
     auto found = Overrides().find(key);

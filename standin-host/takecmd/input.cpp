@@ -1,9 +1,12 @@
-// The host's standard input, one line at a time. Lines are read on a thread
-// of their own, and only when someone asks for one, so that two waiters can
-// share them: the session between commands, and a help box's watcher while
-// a plug-in's Help blocks the session (an Enter then closes the box). A line
-// asked for and not yet typed stays asked for: whoever asks next gets it.
-#include "internal.h"
+// takecmd/input.cpp, part of the stand-in TakeCmd.dll: the host's standard
+// input, one line at a time. Lines are read on a thread of their own, and
+// only when someone asks for one, so that two waiters can share them: the
+// session between commands, and a help box's watcher while a plug-in's Help
+// blocks the session (an Enter then closes the box). A line asked for and not
+// yet typed stays asked for: whoever asks next gets it.
+#include "input.h"
+#include "output.h"
+#include "takecmd.h"
 #include "utf8.h"
 
 namespace {

@@ -1,33 +1,20 @@
-#include <vector>
-
-#include "internal.h"
+// takecmd/interpreter.cpp, part of the stand-in TakeCmd.dll: runs a command
+// line (echo, set, exit, call, plugin, help, a batch file's name) and batch
+// files, line by line; keeps what `exit` asked and the last command's status.
+#include "interpreter.h"
+#include "expand.h"
+#include "host_state.h"
+#include "output.h"
+#include "plugins.h"
+#include "text.h"
 #include "utf8.h"
 
-static std::vector<BatchFrame> Batches;
-static bool Transient;
 // Set by `exit` and cleared when the next top-level command starts: while it
 // is set, batch files stop and the host program ends its session.
 static bool ExitAsked;
 static int ExitCode;
 static int LastStatus; // of the last command run, at any batch depth
 enum { MaxBatchNesting = 16 };
-
-const BatchFrame *CurrentBatch(void)
-{
-    return Batches.empty() ? NULL : &Batches.back();
-}
-int BatchDepth(void)
-{
-    return (int)Batches.size();
-}
-bool IsTransient(void)
-{
-    return Transient;
-}
-void HostSetTransient(int transient)
-{
-    Transient = transient != 0;
-}
 
 static bool EndsWithNoCase(const std::wstring &text, const wchar_t *suffix)
 {
@@ -191,14 +178,14 @@ int HostRunBatch(const wchar_t *path)
         WriteError(L"TCC: Cannot open batch file \"" + std::wstring(path) + L"\"\r\n");
         return 2;
     }
-    if (Batches.size() >= MaxBatchNesting) {
+    if (BatchDepth() >= MaxBatchNesting) {
         WriteError(L"TCC: Batch files nested too deeply\r\n");
         return 2;
     }
 
-    if (Batches.empty())
+    if (BatchDepth() == 0)
         ExitAsked = false;
-    Batches.push_back({fullPath, 0});
+    EnterBatch(fullPath);
     for (size_t start = 0; start <= text.size() && !ExitAsked;) {
         size_t end = text.find(L'\n', start);
         if (end == std::wstring::npos)
@@ -206,10 +193,10 @@ int HostRunBatch(const wchar_t *path)
         std::wstring line = text.substr(start, end - start);
         if (!line.empty() && line.back() == L'\r')
             line.pop_back();
-        ++Batches.back().line;
+        NextBatchLine();
         HostExecute(line.c_str()); // as in a real batch file, an error does not end it
         start = end + 1;
     }
-    Batches.pop_back();
+    LeaveBatch();
     return 0;
 }

@@ -1,11 +1,14 @@
-// A plug-in's help box, seen and closed without a display. Under Wine's
-// null display driver a message box is a real window that nobody can see or
-// click; a watcher thread finds it, writes what it shows to the console and
-// closes it when a line (an Enter) arrives on standard input. With a real
-// display the box can still be clicked: the watcher then just stops.
+// takecmd/message_box.cpp, part of the stand-in TakeCmd.dll: a plug-in's
+// help box, seen and closed without a display. Under Wine's null display
+// driver a message box is a real window that nobody can see or click; a
+// watcher thread finds it, writes what it shows to the console and closes it
+// when a line (an Enter) arrives on standard input. With a real display the
+// box can still be clicked: the watcher then just stops.
 #include <vector>
 
-#include "internal.h"
+#include "message_box.h"
+#include "input.h"
+#include "output.h"
 
 namespace {
 enum { PollMs = 20, ReplyMs = 2000, WatcherEndMs = 10000 };

@@ -1,9 +1,12 @@
+// takecmd/output.cpp, part of the stand-in TakeCmd.dll: writes text to a
+// console or as UTF-8, to the host's standard output (redirected or not) and
+// error; a plug-in's Qprintf and Printf.
 #include <stdarg.h>
 #include <stdio.h>
 
 #include <vector>
 
-#include "internal.h"
+#include "output.h"
 #include "utf8.h"
 
 void WriteText(HANDLE file, const std::wstring &text)

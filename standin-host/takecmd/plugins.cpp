@@ -1,7 +1,13 @@
+// takecmd/plugins.cpp, part of the stand-in TakeCmd.dll: loads plug-ins as
+// TCC does, keeps the ones in use, calls their variable functions and offers
+// them help topics, and shuts them down and unloads them.
 #include <vector>
 
-#include "internal.h"
+#include "plugins.h"
+#include "message_box.h"
 #include "module_folder.h"
+#include "output.h"
+#include "text.h"
 
 typedef decltype(&GetPluginInfo) GetPluginInfoFn;
 typedef decltype(&InitializePlugin) InitializePluginFn;
@@ -24,14 +30,6 @@ static std::vector<Plugin> &Plugins(void)
 {
     static std::vector<Plugin> plugins;
     return plugins;
-}
-
-std::wstring Trimmed(const std::wstring &text)
-{
-    size_t first = text.find_first_not_of(L" \t");
-    if (first == std::wstring::npos)
-        return std::wstring();
-    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
 }
 
 // The host reaches @name through the export f_name.

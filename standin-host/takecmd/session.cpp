@@ -1,6 +1,11 @@
-// An interactive session, or a script piped in: commands read from standard
-// input, one a line, until `exit` or the end of input.
-#include "internal.h"
+// takecmd/session.cpp, part of the stand-in TakeCmd.dll: an interactive
+// session, or a script piped in: commands read from standard input, one a
+// line, until `exit` or the end of input.
+#include "session.h"
+#include "input.h"
+#include "interpreter.h"
+#include "output.h"
+#include "text.h"
 
 int HostRunSession(void)
 {

@@ -1,7 +1,7 @@
-// The stand-in for the host's TakeCmd.dll: the command interpreter that the
-// host program (tcc.exe) and its plug-ins share. It exports the three
-// services a plug-in imports, and a few entries of its own that the host
-// program and the tests drive it with.
+// takecmd/takecmd.h, what the stand-in TakeCmd.dll exports: the command
+// interpreter that the host program (tcc.exe) and its plug-ins share. It
+// exports the three services a plug-in imports, and a few entries of its own
+// that the host program and the tests drive it with.
 #ifndef STANDIN_TAKECMD_H
 #define STANDIN_TAKECMD_H
 

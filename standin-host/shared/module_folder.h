@@ -1,5 +1,7 @@
-// Where the host's files are: the programs and TakeCmd.dll side by side in
-// one folder, the plug-ins in its plugins\ folder, as on a user's machine.
+// standin-host/shared/module_folder.h, shared by the stand-in host, the tests
+// and the bench: where the host's files are, the programs and TakeCmd.dll side
+// by side in one folder, the plug-ins in its plugins\ folder, as on a user's
+// machine.
 #ifndef STANDIN_MODULE_FOLDER_H
 #define STANDIN_MODULE_FOLDER_H
 

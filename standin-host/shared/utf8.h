@@ -1,5 +1,6 @@
-// Wide text to UTF-8 and back, for the stand-in host's files, pipes and
-// batch files, and for the tests that read what it wrote.
+// standin-host/shared/utf8.h, shared by the stand-in host and the tests: wide
+// text to UTF-8 and back, for the host's files, pipes and batch files, and for
+// the tests that read what it wrote.
 #ifndef STANDIN_UTF8_H
 #define STANDIN_UTF8_H
 

@@ -1,4 +1,4 @@
-// A primary token that is not elevated, for starting a program with it:
+// standin-host/shared: a primary token that is not elevated, for starting a program with it:
 // runlimited.exe's and the tests' limited child process. Shared by both.
 //
 // There are three roads to one, tried in turn; the first whose token reads

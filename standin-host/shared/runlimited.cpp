@@ -1,4 +1,4 @@
-// runlimited COMMAND LINE: runs a program with a token that is not elevated,
+// runlimited.exe of standin-host/shared: runs a program with a token that is not elevated,
 // as `runas /trustlevel` does on Windows, and exits with the program's exit
 // status. The token is the limited one linked to this process's own where
 // there is one (an administrator's process under UAC, and every process

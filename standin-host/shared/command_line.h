@@ -1,5 +1,6 @@
-// Shared by the stand-in's programs: their command line after the program's
-// own name, as written (quoted or not), without the spaces before it.
+// standin-host/shared/command_line.h, shared by the stand-in's programs
+// (tcc.exe, runlimited.exe): their command line after the program's own name,
+// as written (quoted or not), without the spaces before it.
 #ifndef STANDIN_COMMAND_LINE_H
 #define STANDIN_COMMAND_LINE_H
 
