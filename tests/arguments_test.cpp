@@ -132,6 +132,21 @@ TEST_F(Arguments, MalformedIdsAreRefusedWithTheNormalisedText)
         {L"0x@", L"0X@"},
         {L"0x1`", L"0X1`"},
         {L"0x1g", L"0X1G"},
+        // Above U+00FF, whose low byte alone is white space, a digit, a hex letter or a-z.
+        {L"\u012042\u0109", L"\u012042\u0109"}, // low bytes space and tab
+        {L"\u010A\u010B\u010C\u010D\u01A07", L"\u010A\u010B\u010C\u010D\u01A07"},
+        {L"4\u01202", L"4\u01202"},
+        {L"\u01314", L"\u01314"}, // low bytes '1', '9', '0'
+        {L"4\u0139", L"4\u0139"},
+        {L"4\u01302", L"4\u01302"},
+        {L"0x\u01411", L"0X\u01411"}, // low bytes 'A', 'f', 'D'
+        {L"0x1\u0166", L"0X1\u0166"},
+        {L"0x1\u01442", L"0X1\u01442"},
+        {L"0\u01781A", L"0\u01781A"}, // low bytes 'x' and 'X': no prefix
+        {L"0\u01581a", L"0\u01581A"},
+        {L"0x\u0161", L"0X\u0161"}, // low bytes 'a' and 'z': not upper-cased
+        {L"\u017A1", L"\u017A1"},
+        {L"1\u017A2\u0161", L"1\u017A2\u0161"},
     };
     for (const Refused &row : rows) {
         SCOPED_TRACE(Utf8(row.argument));

@@ -85,6 +85,11 @@ int Start()
 {
     return Plugin().InitializePlugin();
 }
+int StartTwice()
+{
+    Start();
+    return Start();
+}
 
 class Expansions : public testing::Test {
 protected:
@@ -116,6 +121,11 @@ TEST_F(Expansions, EachRoadAsksForItsTextsWithFlagOneInAZeroFilledBuffer)
          BadPid("BAD", "C:\\jobs\\x.btm [3]  ")},
         {"an answer", L"1", Answer, {}, ""},
         {"start-up", L"0", Start, {{LoadCheck, 1, true, ""}}, ""},
+        {"start-up twice: the same text both times",
+         L"0",
+         StartTwice,
+         {{LoadCheck, 1, true, ""}, {LoadCheck, 1, true, ""}},
+         ""},
     };
     for (const Road &road : roads) {
         SCOPED_TRACE(road.name);

@@ -91,6 +91,11 @@ TEST_F(HelpDisplay, ShowsTheExactTextAndCaptionWithOnlyAnOkButtonOwnedByTheForeg
     EXPECT_EQ(BoxCalls[0].type, 0u); // MB_OK, and nothing else
     EXPECT_EQ(BoxCalls[0].caption, ExpectedTitle);
     EXPECT_EQ(BoxCalls[0].text, ExpectedText);
+
+    // The caption is built at run time: the second box's is built anew.
+    EXPECT_EQ(Plugin().Help(L"@tolvaris"), 1);
+    ASSERT_EQ(BoxCalls.size(), 2u);
+    EXPECT_EQ(BoxCalls[1].caption, BoxCalls[0].caption);
 }
 
 TEST_F(HelpDisplay, AsksForTheForegroundWindowAnewOnEachRequest)

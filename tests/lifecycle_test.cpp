@@ -4,11 +4,35 @@
 
 #include <string.h>
 
+#include <string>
+#include <vector>
+
 #include "identity.h"
 #include "support/support.h"
 #include "takecmd/takecmd.h"
 
 namespace {
+
+// Every other export in turn, as a host session would call them.
+void RunTheOtherExports()
+{
+    HostVariableOverride quiet(L"noloadmsg", L"quiet");
+    StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
+    EXPECT_EQ(Plugin().InitializePlugin(), 0);
+    std::wstring result;
+    EXPECT_EQ(Query(L"", result), 0);
+    EXPECT_EQ(Query(L"bad", result), -1);
+    EXPECT_EQ(Plugin().Help(L"no such topic"), 0);
+    EXPECT_EQ(Plugin().ShutdownPlugin(0), 0);
+}
+
+// The descriptor's six texts, copied out of the record as the host reads them.
+std::vector<std::wstring> TextsOf(const void *descriptor)
+{
+    const wchar_t *texts[6];
+    memcpy(texts, descriptor, sizeof texts);
+    return std::vector<std::wstring>(texts, texts + 6);
+}
 
 TEST(Descriptor, HasTheHostsLayoutAndTheSameValuesOnEveryCall)
 {
@@ -35,21 +59,16 @@ TEST(Descriptor, HasTheHostsLayoutAndTheSameValuesOnEveryCall)
     const unsigned char zeros[20] = {};
     EXPECT_EQ(memcmp(bytes + 60, zeros, 20), 0);
 
+    // The texts themselves, not only where they lie: one built at run time
+    // and kept could grow or change with each call.
+    const std::vector<std::wstring> once = TextsOf(first);
     EXPECT_EQ(Plugin().GetPluginInfo(), (const void *)first);
     EXPECT_EQ(memcmp(first, bytes, sizeof bytes), 0);
-}
-
-// Every other export in turn, as a host session would call them.
-void RunTheOtherExports()
-{
-    HostVariableOverride quiet(L"noloadmsg", L"quiet");
-    StreamCapture out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
-    EXPECT_EQ(Plugin().InitializePlugin(), 0);
-    std::wstring result;
-    EXPECT_EQ(Query(L"", result), 0);
-    EXPECT_EQ(Query(L"bad", result), -1);
-    EXPECT_EQ(Plugin().Help(L"no such topic"), 0);
-    EXPECT_EQ(Plugin().ShutdownPlugin(0), 0);
+    EXPECT_EQ(TextsOf(first), once) << "after a second call";
+    RunTheOtherExports();
+    EXPECT_EQ(TextsOf(first), once) << "after the other exports";
+    EXPECT_EQ(Plugin().GetPluginInfo(), (const void *)first);
+    EXPECT_EQ(TextsOf(first), once) << "after a third call";
 }
 
 // The 20 bytes after BuildNumber are the host's: nothing the plug-in does
