@@ -1,7 +1,5 @@
-// The stand-in host as a person drives it: a session ended by `exit` or the
-// end of input, a help box read and closed from the console, `plugin /l` on
-// a plug-in already in use, `plugin /u`, and a host started with the limited
-// token.
+// The stand-in host's `plugin /l` on a plug-in already in use, in any
+// spelling of its path, and `plugin /u`, which shuts the plug-in down.
 #include <gtest/gtest.h>
 
 #include "support/support.h"
@@ -9,104 +7,6 @@
 
 namespace {
 const char AlreadyLoaded[] = "TCC: Plugin \"Tolvaris\" is already loaded\r\n";
-
-// What the host writes for the help box, written out here rather than taken
-// from the plug-in's or the host's sources.
-const char HelpBoxOnConsole[] =
-    "[Message box] Tolvaris Plugin Help\r\n"
-    "| @TOLVARIS[pid] \r\n"
-    "|\r\n"
-    "| Tests whether a process is tolvaris:\r\n"
-    "|\r\n"
-    "| \t 1\ttolvaris\r\n"
-    "| \t 0\tnot tolvaris\r\n"
-    "| \t-1\terror\r\n"
-    "|\r\n"
-    "| The pid may be entered in decimal, or hexadecimal\r\n"
-    "| with a leading 0x.  If pid is not specified, the current \r\n"
-    "| instance of TCC is assumed.\r\n"
-    "[OK]  Press Enter for OK.\r\n";
-
-// Runs the host with the text as its standard input (a temporary file, gone
-// once closed) and its output in a pipe, so that it announces nothing. The
-// run has RunProgram's time limit: a session that never ends fails there.
-HostRun RunHostWithInput(const std::wstring &arguments, const std::string &input)
-{
-    HANDLE file = CreateTemporaryFile(true);
-    DWORD written = 0;
-    WriteFile(file, input.data(), (DWORD)input.size(), &written, NULL);
-    SetFilePointer(file, 0, NULL, FILE_BEGIN);
-    HostRun run = RunHost(arguments, true, file);
-    CloseHandle(file);
-    return run;
-}
-
-struct SessionCase {
-    const char *input;
-    std::string out, err;
-    DWORD exitCode;
-};
-
-TEST(HostSession, EndsAtExitOrTheEndOfInputWithTheDocumentedStatus)
-{
-    const SessionCase cases[] = {
-        {"echo one\necho two\n", "one\r\ntwo\r\n", "", 0},
-        {"", "", "", 0},                                    // no command at all
-        {"echo last", "last\r\n", "", 0},                   // no line ending at the end
-        {"echo %@tolvaris[x]\n\n", "", BadPid("X"), 2},     // the last command's status
-        {"echo a\nexit 7\necho never\n", "a\r\n", "", 7},   // nothing after exit runs
-        {"echo %@tolvaris[x]\nexit\n", "", BadPid("X"), 2}, // exit alone: the last status
-        {"EXIT 3\n", "", "", 3},
-        {"exit -1\n", "", "", 0xFFFFFFFFu},
-        {"exit 4294967295\n", "", "", 0xFFFFFFFFu},
-        {"exit abc\necho still\n", "still\r\n",
-         "TCC: Usage : EXIT [code]  (a whole number, not \"abc\")\r\n", 0},
-        {"exit 4294967296\n", "",
-         "TCC: Usage : EXIT [code]  (a whole number, not \"4294967296\")\r\n", 2},
-    };
-    for (const SessionCase &each : cases) {
-        HostRun run = RunHostWithInput(L"", each.input);
-        EXPECT_EQ(run.out, each.out) << each.input;
-        EXPECT_EQ(run.err, each.err) << each.input;
-        EXPECT_EQ(run.exitCode, each.exitCode) << each.input;
-    }
-}
-
-TEST(HostSession, ExitInOneCommandOrABatchFileEndsTheHostWithItsCode)
-{
-    const std::wstring inner =
-        WriteBatchFile(L"tolvaris-exit-inner.btm", "echo inner\r\nexit 6\r\necho never\r\n");
-    const std::wstring outer = WriteBatchFile(L"tolvaris-exit-outer.btm",
-                                              "call \"" + Utf8(inner) + "\"\r\necho never\r\n");
-    HostRun run = RunHost(L"/c exit 5", true);
-    EXPECT_EQ(run.exitCode, 5u) << testing::PrintToString(run);
-    run = RunHost(L"\"" + inner + L"\"", true);
-    EXPECT_EQ(run.out, "inner\r\n");
-    EXPECT_EQ(run.exitCode, 6u);
-    run = RunHost(L"\"" + outer + L"\"", true); // from a called batch file too
-    EXPECT_EQ(run.out, "inner\r\n");
-    EXPECT_EQ(run.exitCode, 6u);
-    DeleteFileW(outer.c_str());
-    DeleteFileW(inner.c_str());
-}
-
-TEST(HelpBoxOnTheConsole, IsWrittenOutAndTheNextLineClosesItWithOk)
-{
-    // The empty line is the Enter: had the session taken it, the box would
-    // have taken "echo after", and "after" would never be written.
-    HostRun run = RunHostWithInput(L"", "help @tolvaris\n\necho after\n");
-    EXPECT_EQ(run.out, std::string(HelpBoxOnConsole) + "after\r\n");
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.exitCode, 0u);
-}
-
-TEST(HelpBoxOnTheConsole, TheEndOfInputClosesItToo)
-{
-    HostRun run = RunHost(L"/c help @TOLVARIS", true); // no standard input at all
-    EXPECT_EQ(run.out, HelpBoxOnConsole);
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.exitCode, 0u);
-}
 
 TEST(PluginLoad, APluginInUseIsNeitherLoadedNorInitialisedAgain)
 {
@@ -190,29 +90,5 @@ TEST(PluginLoad, UnloadingByNameShutsThePluginDownAndItsFunctionIsGone)
               "TCC: Usage : PLUGIN /L FILE | /U NAME\r\n"
               "TCC: Usage : PLUGIN /L FILE | /U NAME\r\n");
     HostUnloadPlugins(); // none left, should an expectation above have failed
-}
-
-struct LaunchCase {
-    const wchar_t *arguments;
-    std::string out, err;
-    DWORD exitCode;
-};
-
-TEST(LimitedLauncher, AHostItStartsIsNotElevatedAndItPassesTheExitStatusOn)
-{
-    SKIP_UNLESS_LIMITED_TOKEN();
-    const LaunchCase cases[] = {
-        {L"tcc.exe /c echo %@tolvaris[]", "0\r\n", "", 0},
-        {L"tcc.exe /c echo %@tolvaris[%_pid]", "0\r\n", "", 0},
-        {L"tcc.exe /c exit 3", "", "", 3},
-        {L"", "", "Usage: runlimited PROGRAM [ARGUMENTS...]\r\n", 2},
-        {L"no-such-program.exe", "", "runlimited: cannot start the program (error 2)\r\n", 2},
-    };
-    for (const LaunchCase &each : cases) {
-        HostRun run = RunProgram(BinFolder() + L"runlimited.exe", each.arguments, true);
-        EXPECT_EQ(run.out, each.out) << Utf8(each.arguments);
-        EXPECT_EQ(run.err, each.err) << Utf8(each.arguments);
-        EXPECT_EQ(run.exitCode, each.exitCode) << Utf8(each.arguments);
-    }
 }
 } // namespace

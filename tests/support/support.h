@@ -174,6 +174,10 @@ HostRun RunProgram(const std::wstring &program, const std::wstring &arguments,
                    bool outputToPipe = false, HANDLE input = NULL);
 // The stand-in host, bin/tcc.exe.
 HostRun RunHost(const std::wstring &arguments, bool outputToPipe = false, HANDLE input = NULL);
+// The stand-in host with the text as its standard input (a temporary file,
+// gone once closed) and its output in a pipe, so that it announces nothing.
+// The run has RunProgram's time limit: a session that never ends fails there.
+HostRun RunHostWithInput(const std::wstring &arguments, const std::string &input);
 
 // The name with this test process's ID before its extension, so that test
 // programs running at once never share a file or registry key.
