@@ -176,8 +176,7 @@ int main(int argc, char **argv)
         return 0;
     }
     testing::InitGoogleTest(&argc, argv);
-    // Listing runs nothing: GoogleTest's list is all it prints (CTest's
-    // tests.registered reads it).
+    // Listing runs nothing: GoogleTest's list is all it prints.
     if (testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
     // Each skip is judged against the place the preset names.

@@ -23,6 +23,9 @@ struct PluginExports {
 };
 const PluginExports &Plugin();
 std::wstring BinFolder(); // where the tests, tcc.exe and TakeCmd.dll are
+// This test program's file name in BinFolder() (query_arguments_test.exe):
+// each tests/FOLDER/NAME_test.cpp is a program of its own.
+std::wstring ThisProgram();
 // The plug-in the suite tests: bin/plugins/Tolvaris.dll, or the one
 // TOLVARIS_PLUGIN_DLL names; and the stack probe of the build that made it.
 std::wstring PluginPath();
