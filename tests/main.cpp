@@ -176,8 +176,7 @@ int main(int argc, char **argv)
         return 0;
     }
     testing::InitGoogleTest(&argc, argv);
-    // Listing runs nothing: GoogleTest's list is all it prints (CTest's
-    // tests.registered reads it).
+    // Listing runs nothing: GoogleTest's list is all it prints.
     if (testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
     // Each skip is judged against the place the preset names.
@@ -196,9 +195,9 @@ int main(int argc, char **argv)
     // CTest passes a test program on this line alone, not on its exit
     // status: a process whose stack the plug-in smashed can die halfway
     // with status 0, too broken even for the crash filter above; and a
-    // filter that matches no test proves nothing. A program whose every
-    // test was skipped shows in CTest as skipped; one that skipped where its
-    // place does not expect it has failed.
+    // test file or filter with no test to run proves nothing. A program
+    // whose every test was skipped shows in CTest as skipped; one that
+    // skipped where its place does not expect it has failed.
     const testing::UnitTest &tests = *testing::UnitTest::GetInstance();
     const int ran = tests.test_to_run_count(), skipped = tests.skipped_test_count();
     if (failed == 0 && ran > 0 && skipped == 0)

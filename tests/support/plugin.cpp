@@ -34,6 +34,14 @@ std::wstring BinFolder()
     return FolderOf(NULL);
 }
 
+std::wstring ThisProgram()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
+    const std::wstring whole(path, length < MAX_PATH ? length : 0);
+    return whole.substr(whole.rfind(L'\\') + 1);
+}
+
 // The build names the DLL it tests in the environment (TOLVARIS_PLUGIN_DLL
 // and TOLVARIS_STACK_PROBE_DLL, its own or another build's); run by hand
 // without them, the tests take this build's own.

@@ -174,6 +174,17 @@ HostRun RunHost(const std::wstring &arguments, bool outputToPipe, HANDLE input)
     return RunProgram(BinFolder() + L"tcc.exe", arguments, outputToPipe, input);
 }
 
+HostRun RunHostWithInput(const std::wstring &arguments, const std::string &input)
+{
+    HANDLE file = CreateTemporaryFile(true);
+    DWORD written = 0;
+    WriteFile(file, input.data(), (DWORD)input.size(), &written, NULL);
+    SetFilePointer(file, 0, NULL, FILE_BEGIN);
+    HostRun run = RunHost(arguments, true, file);
+    CloseHandle(file);
+    return run;
+}
+
 std::wstring UniqueName(const std::wstring &name)
 {
     const size_t dot = name.rfind(L'.');

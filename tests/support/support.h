@@ -23,6 +23,9 @@ struct PluginExports {
 };
 const PluginExports &Plugin();
 std::wstring BinFolder(); // where the tests, tcc.exe and TakeCmd.dll are
+// This test program's file name in BinFolder() (query_arguments_test.exe):
+// each tests/FOLDER/NAME_test.cpp is a program of its own.
+std::wstring ThisProgram();
 // The plug-in the suite tests: bin/plugins/Tolvaris.dll, or the one
 // TOLVARIS_PLUGIN_DLL names; and the stack probe of the build that made it.
 std::wstring PluginPath();
@@ -174,6 +177,10 @@ HostRun RunProgram(const std::wstring &program, const std::wstring &arguments,
                    bool outputToPipe = false, HANDLE input = NULL);
 // The stand-in host, bin/tcc.exe.
 HostRun RunHost(const std::wstring &arguments, bool outputToPipe = false, HANDLE input = NULL);
+// The stand-in host with the text as its standard input (a temporary file,
+// gone once closed) and its output in a pipe, so that it announces nothing.
+// The run has RunProgram's time limit: a session that never ends fails there.
+HostRun RunHostWithInput(const std::wstring &arguments, const std::string &input);
 
 // The name with this test process's ID before its extension, so that test
 // programs running at once never share a file or registry key.

@@ -171,7 +171,7 @@ TEST_F(InHost, RefusesToLoadOnWindowsXp)
     EXPECT_EQ(run.out, ""); // no announcement, and no @tolvaris
     EXPECT_EQ(run.err, std::string(TooOld) + "TCC: Unknown function \"@tolvaris\"\r\n");
 
-    ProgramUnderWindowsVersion tests(L"tolvaris_tests.exe", L"winxp64");
+    ProgramUnderWindowsVersion tests(ThisProgram(), L"winxp64");
     run = RunProgram(tests.Path(), L"--initialize");
     EXPECT_EQ(run.out, "InitializePlugin: -1");
     EXPECT_EQ(run.err, TooOld);
@@ -181,7 +181,7 @@ TEST_F(InHost, LoadsOnWindows7And10)
 {
     SKIP_UNLESS_WINE("the Windows version set per program name");
     for (const wchar_t *version : {L"win7", L"win10"}) {
-        ProgramUnderWindowsVersion tests(L"tolvaris_tests.exe", version);
+        ProgramUnderWindowsVersion tests(ThisProgram(), version);
         HostRun run = RunProgram(tests.Path(), L"--initialize");
         EXPECT_EQ(run.out, Announcement() + "InitializePlugin: 0");
         EXPECT_EQ(run.err, "");

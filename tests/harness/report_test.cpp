@@ -43,7 +43,7 @@ private:
 HostRun RunThisProgram(const std::wstring &test, const wchar_t *place)
 {
     EnvironmentOverride placed(L"TOLVARIS_TEST_PLACE", place);
-    return RunProgram(BinFolder() + L"tolvaris_tests.exe",
+    return RunProgram(BinFolder() + ThisProgram(),
                       L"--gtest_also_run_disabled_tests --gtest_filter=" + test);
 }
 
