@@ -33,32 +33,17 @@ foreach(pair IN LISTS TOLVARIS_EXPECTED_TOOLS)
     endif()
 endforeach()
 
-# A folder in one form: slashes, lower case.
-function(tolvaris_same_form path out)
-    file(TO_CMAKE_PATH "${path}" path)
-    string(TOLOWER "${path}" path)
-    string(REGEX REPLACE "/$" "" path "${path}")
-    set(${out} "${path}" PARENT_SCOPE)
-endfunction()
+# Folders compared as paths, by the code that tests/tool_folders_test.cmake
+# runs with the Windows image's values.
+include(${CMAKE_CURRENT_LIST_DIR}/tool_folders.cmake)
 if(MSVC AND NOT CMAKE_CROSSCOMPILING)
     if(NOT DEFINED ENV{VCToolsInstallDir})
         string(APPEND faults "\n  not in Visual Studio's developer environment: "
                              "run it through tools/with-vs-env.cmd")
     else()
-        get_filename_component(compiler_folder "${CMAKE_CXX_COMPILER}" DIRECTORY)
-        get_filename_component(librarian_folder "${TOLVARIS_IMPORT_LIB_TOOL}" DIRECTORY)
-        get_filename_component(assembler_folder "${CMAKE_ASM_MASM_COMPILER}" DIRECTORY)
-        tolvaris_same_form("${compiler_folder}" compiler_folder)
-        tolvaris_same_form("${librarian_folder}" librarian_folder)
-        tolvaris_same_form("${assembler_folder}" assembler_folder)
-        tolvaris_same_form("$ENV{VCToolsInstallDir}/bin/Hostx64/x64" vc_tools)
-        if(NOT librarian_folder STREQUAL compiler_folder)
-            string(APPEND faults "\n  the librarian is in ${librarian_folder}, not beside the "
-                                 "compiler in ${compiler_folder}")
-        endif()
-        if(NOT assembler_folder STREQUAL vc_tools)
-            string(APPEND faults "\n  the assembler is in ${assembler_folder}, not in ${vc_tools}")
-        endif()
+        tolvaris_check_tool_folders(faults
+            COMPILER "${CMAKE_CXX_COMPILER}" LIBRARIAN "${TOLVARIS_IMPORT_LIB_TOOL}"
+            ASSEMBLER "${CMAKE_ASM_MASM_COMPILER}" VC_TOOLS "$ENV{VCToolsInstallDir}")
     endif()
 endif()
 if(faults)

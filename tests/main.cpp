@@ -161,6 +161,17 @@ int main(int argc, char **argv)
         }
         return 0;
     }
+    // Or as a host that asks the plug-in about its own process, as a query
+    // with no argument does, and exits with what it answered: 0 for "0"
+    // (not elevated), 1 for "1", 2 for "-1" (it could not read its process's
+    // token), 3 when the plug-in could not be loaded.
+    if (argc > 1 && strcmp(argv[1], "--query-self") == 0) {
+        if (!Plugin().f_tolvaris)
+            return 3;
+        std::wstring result;
+        Query(L"", result);
+        return result == L"0" ? 0 : result == L"1" ? 1 : 2;
+    }
     // Or as a host that only loads the plug-in, under whatever Windows
     // version Wine reports for this program's name, and tells what
     // InitializePlugin returned.

@@ -60,18 +60,82 @@ static inline HANDLE LinkedLimitedToken(const char **failure)
     return limited;
 }
 
+// A default DACL that grants the token's own user, and SYSTEM, all access:
+// set on the token, for the objects a process started with it makes (its
+// own process and thread among them), and on the token itself. The token
+// CreateRestrictedToken makes keeps the elevated token's default DACL, which
+// may grant only Administrators and SYSTEM; in the restricted token
+// Administrators is for deny only, so a child started with it could not
+// open its own process (OpenProcess, for the query of the host's own
+// process, as the plug-in makes it) nor its token.
+// Returns NULL, or which step failed, GetLastError() saying why.
+static inline const char *GrantOwnUser(HANDLE token)
+{
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } user;
+    DWORD length = 0;
+    if (!GetTokenInformation(token, TokenUser, &user, sizeof user, &length))
+        return "cannot read the restricted token's user";
+    union {
+        SID sid;
+        BYTE bytes[SECURITY_MAX_SID_SIZE];
+    } system;
+    DWORD systemSize = sizeof system;
+    union {
+        ACL acl;
+        DWORD aligned[(sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE)) /
+                      sizeof(DWORD)];
+    } dacl;
+    if (!CreateWellKnownSid(WinLocalSystemSid, NULL, &system, &systemSize) ||
+        !InitializeAcl(&dacl.acl, sizeof dacl, ACL_REVISION) ||
+        !AddAccessAllowedAce(&dacl.acl, ACL_REVISION, GENERIC_ALL, user.user.User.Sid) ||
+        !AddAccessAllowedAce(&dacl.acl, ACL_REVISION, GENERIC_ALL, &system))
+        return "cannot make a DACL for the restricted token's user";
+    TOKEN_DEFAULT_DACL defaultDacl = {&dacl.acl};
+    if (!SetTokenInformation(token, TokenDefaultDacl, &defaultDacl, sizeof defaultDacl))
+        return "cannot set the restricted token's default DACL";
+    SECURITY_DESCRIPTOR descriptor;
+    if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, &dacl.acl, FALSE) ||
+        !SetKernelObjectSecurity(token, DACL_SECURITY_INFORMATION, &descriptor))
+        return "cannot set the restricted token's own DACL";
+    return NULL;
+}
+
+// This process's token with Administrators for deny only (LUA_TOKEN) and no
+// privilege but SeChangeNotifyPrivilege: not elevated, whatever kind of
+// token it is made from, which is read before it is used all the same.
+// Where UAC is off, an administrator's process has a single token
+// (TokenElevationType 1, TokenElevationTypeDefault), elevated, with no
+// linked token: the linked road fails there and this one leads from it,
+// with the administrator's default DACL, which may grant Administrators and
+// SYSTEM alone: hence GrantOwnUser. Nothing here gives such a token (Wine
+// gives every process one half of a split token, type 2 or 3), so the
+// Windows job's first step writes the runner's token to its log.
 static inline HANDLE RestrictedLimitedToken(const char **failure)
 {
     HANDLE own = NULL, limited = NULL;
     *failure = NULL;
-    const DWORD rights = TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY;
+    // The new token's handle may have only the rights this one has (under
+    // Wine it does): those to set its DACLs too.
+    const DWORD rights =
+        TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT | WRITE_DAC;
     if (!OpenProcessToken(GetCurrentProcess(), rights, &own)) {
         *failure = "cannot open this process's token";
         return NULL;
     }
     if (!CreateRestrictedToken(own, LUA_TOKEN | DISABLE_MAX_PRIVILEGE, 0, NULL, 0, NULL, 0, NULL,
-                               &limited))
+                               &limited)) {
         *failure = "CreateRestrictedToken failed";
+        limited = NULL;
+    } else if ((*failure = GrantOwnUser(limited)) != NULL) {
+        const DWORD error = GetLastError();
+        CloseHandle(limited);
+        SetLastError(error);
+        limited = NULL;
+    }
     const DWORD error = GetLastError();
     CloseHandle(own);
     SetLastError(error);

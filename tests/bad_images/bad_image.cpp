@@ -7,7 +7,7 @@
 asm(".text\n.globl DllMain\nDllMain:\n\tmovl $1, %eax\n\tret\n");
 #else
 #ifdef BAD_CRT_IMPORT
-extern "C" int atoi(const char *); // from msvcrt.dll
+extern "C" int atoi(const char *); // from the C runtime the DLL is linked with
 #endif
 extern "C" int DllMain(void *, unsigned long reason, void *reserved)
 {

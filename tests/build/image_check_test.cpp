@@ -128,8 +128,12 @@ TEST(ImageRules, EachBreaksItsOneRule)
         {"a sixth export", NULL, L"sixth_export.dll", "exports: Extra GetPluginInfo Help"},
         {"a C++ name", NULL, L"decorated_export.dll",
          "exports: GetPluginInfo InitializePlugin ShutdownPlugin _Z4HelpPw"},
-        {"the C runtime", NULL, L"crt_import.dll",
+        {"msvcrt.dll", NULL, L"msvcrt_import.dll",
          "imports from msvcrt.dll - expected: from ADVAPI32.dll"},
+        {"the UCRT's API set", NULL, L"ucrt_import.dll",
+         "imports from api-ms-win-crt-convert-l1-1-0.dll - expected: from ADVAPI32.dll"},
+        {"ucrtbase.dll", NULL, L"ucrtbase_import.dll",
+         "imports from ucrtbase.dll - expected: from ADVAPI32.dll"},
         {"no unwind data, built", NULL, L"no_unwind.dll", "no unwind data"},
         {"over the cap, built", NULL, L"over_cap.dll", "- expected at most 10240"},
     };

@@ -117,6 +117,71 @@ TEST(LimitedToken, TheFirstRoadWhoseTokenReadsZeroIsKeptAndTheOthersClosed)
     }
 }
 
+// A child started with the restricted road's token asks the plug-in about
+// its own process, as the not-elevated suite's host does, and must get its
+// token's elevation, not -1: its token's default DACL grants its own user,
+// so it can open its own process and token. Elevated, the token kept the
+// elevated token's default DACL, which may grant only Administrators, a
+// group that the restricted token holds for deny only.
+TEST(LimitedToken, TheRestrictedTokensChildCanQueryItsOwnProcess)
+{
+    const char *failure = NULL;
+    HANDLE token = RestrictedLimitedToken(&failure);
+    ASSERT_NE(token, nullptr) << failure << " (error " << GetLastError() << ")";
+
+    // The default DACL allows the token's user all access.
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } user;
+    DWORD length = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, &user, sizeof user, &length));
+    std::vector<BYTE> dacl(4096);
+    ASSERT_TRUE(
+        GetTokenInformation(token, TokenDefaultDacl, dacl.data(), (DWORD)dacl.size(), &length))
+        << "error " << GetLastError();
+    const ACL *acl = ((const TOKEN_DEFAULT_DACL *)dacl.data())->DefaultDacl;
+    ASSERT_NE(acl, nullptr) << "no default DACL";
+    bool grantsUser = false;
+    for (DWORD i = 0; acl && i < acl->AceCount; ++i) {
+        void *ace = NULL;
+        if (GetAce((ACL *)acl, i, &ace) &&
+            ((ACE_HEADER *)ace)->AceType == ACCESS_ALLOWED_ACE_TYPE) {
+            const ACCESS_ALLOWED_ACE *allowed = (const ACCESS_ALLOWED_ACE *)ace;
+            grantsUser |= EqualSid((PSID)&allowed->SidStart, user.user.User.Sid) &&
+                          (allowed->Mask & GENERIC_ALL) != 0;
+        }
+    }
+    EXPECT_TRUE(grantsUser) << "the default DACL does not grant the token's user all access";
+
+    const int elevation = TokenElevationOf(token);
+    wchar_t program[MAX_PATH];
+    GetModuleFileNameW(NULL, program, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(program) + L"\" --query-self";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    const BOOL started = CreateProcessAsUserW(token, program, &commandLine[0], NULL, NULL, FALSE, 0,
+                                              NULL, NULL, &startup, &process);
+    const DWORD error = GetLastError();
+    CloseHandle(token);
+    ASSERT_TRUE(started) << "cannot start the child with the restricted token: error " << error;
+    CloseHandle(process.hThread);
+    const DWORD waited = WaitForSingleObject(process.hProcess, RunLimitMs);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 99);
+    DWORD status = 99;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hProcess);
+    ASSERT_EQ(waited, (DWORD)WAIT_OBJECT_0)
+        << "the child was still running " << RunLimitMs / 1000 << " s after it started";
+    const char *answers[] = {"\"0\"", "\"1\"", "\"-1\"",
+                             "no answer: it could not load the plug-in"};
+    EXPECT_EQ(status, (DWORD)elevation)
+        << "the child answered " << (status < 4 ? answers[status] : "?") << " (exit status "
+        << status << "), its token reads TokenIsElevated " << elevation;
+}
+
 // Several host threads at once, each with its own buffer, mixing answers and
 // refusals (the conversion's range check included).
 TEST(Concurrency, ThreadsQueryingAtOnceEachGetTheirOwnAnswer)
