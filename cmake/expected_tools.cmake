@@ -43,7 +43,7 @@ endfunction()
 if(MSVC AND NOT CMAKE_CROSSCOMPILING)
     if(NOT DEFINED ENV{VCToolsInstallDir})
         string(APPEND faults "\n  not in Visual Studio's developer environment: "
-                             "run it through tools/with-vs-env.cmd")
+                             "run it through .ci/with-vs-env.cmd")
     else()
         get_filename_component(compiler_folder "${CMAKE_CXX_COMPILER}" DIRECTORY)
         get_filename_component(librarian_folder "${TOLVARIS_IMPORT_LIB_TOOL}" DIRECTORY)
