@@ -39,7 +39,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/tool_folders.cmake)
 if(MSVC AND NOT CMAKE_CROSSCOMPILING)
     if(NOT DEFINED ENV{VCToolsInstallDir})
         string(APPEND faults "\n  not in Visual Studio's developer environment: "
-                             "run it through tools/with-vs-env.cmd")
+                             "run it through .ci/with-vs-env.cmd")
     else()
         tolvaris_check_tool_folders(faults
             COMPILER "${CMAKE_CXX_COMPILER}" LIBRARIAN "${TOLVARIS_IMPORT_LIB_TOOL}"

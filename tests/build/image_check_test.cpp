@@ -1,4 +1,4 @@
-// The image rules check_dll applies (tools/image_check): on the built
+// The image rules check_dll applies (tools/check-dll): on the built
 // plug-in, which keeps them all; on copies of its bytes changed to break
 // one rule each, or cut short; and on the DLLs of bin/bad_images/, built to
 // break the rules that a change of a few bytes cannot.

