@@ -33,7 +33,7 @@ foreach(pair IN LISTS TOLVARIS_EXPECTED_TOOLS)
     endif()
 endforeach()
 
-# Folders compared as paths, by the code that tests/tool_folders_test.cmake
+# Folders compared as paths, by the code that tests/build/tool_folders_test.cmake
 # runs with the Windows image's values.
 include(${CMAKE_CURRENT_LIST_DIR}/tool_folders.cmake)
 if(MSVC AND NOT CMAKE_CROSSCOMPILING)

@@ -1,5 +1,5 @@
 # Where Visual Studio's tools are, compared as paths: the configure step's
-# check (expected_tools.cmake) and its test (tests/tool_folders_test.cmake)
+# check (expected_tools.cmake) and its test (tests/build/tool_folders_test.cmake)
 # run this same code, the test with the values the Windows image gives.
 #
 # vcvars64.bat sets VCToolsInstallDir with a backslash at its end

@@ -1,8 +1,8 @@
-// check_dll: checks a built Tolvaris.dll's image (see image_rules.h). Each
+// check-dll: checks a built Tolvaris.dll's image (see rules.h). Each
 // broken rule is a line on standard error; when none is, one line on
 // standard output gives the size and the headroom under the cap.
 //
-//   check_dll PATH/TO/Tolvaris.dll
+//   check-dll PATH/TO/Tolvaris.dll
 //
 // Exit status: 0 when every rule holds, 1 when one does not or the file
 // cannot be read, 2 when no file is given.
@@ -18,7 +18,7 @@
 #include <io.h>
 #endif
 
-#include "image_rules.h"
+#include "rules.h"
 
 int main(int argc, char **argv)
 {
@@ -28,7 +28,7 @@ int main(int argc, char **argv)
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
-    const char usage[] = "usage: check_dll PATH/TO/Tolvaris.dll\n";
+    const char usage[] = "usage: check-dll PATH/TO/Tolvaris.dll\n";
     if (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
         std::fputs(usage, stdout);
         return 0;
@@ -43,7 +43,7 @@ int main(int argc, char **argv)
     std::vector<unsigned char> file((std::istreambuf_iterator<char>(in)),
                                     std::istreambuf_iterator<char>());
     if (!in.is_open() || in.bad()) {
-        std::fprintf(stderr, "check_dll: cannot read %s\n", path.c_str());
+        std::fprintf(stderr, "check-dll: cannot read %s\n", path.c_str());
         return 1;
     }
     ImageCheck check = CheckImage(file.data(), file.size());

@@ -1,4 +1,4 @@
-#include "image_rules.h"
+#include "rules.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-// The image rules check_dll applies (tools/check-dll): on the built
+// The image rules check-dll applies (tools/check-dll): on the built
 // plug-in, which keeps them all; on copies of its bytes changed to break
 // one rule each, or cut short; and on the DLLs of bin/bad_images/, built to
 // break the rules that a change of a few bytes cannot.
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "image_rules.h"
+#include "rules.h"
 #include "support/support.h"
 
 namespace {

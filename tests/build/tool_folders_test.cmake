@@ -6,7 +6,7 @@
 # the folder that is elsewhere; fails naming every case that does not.
 #
 #   cmake -P tool_folders_test.cmake
-include(${CMAKE_CURRENT_LIST_DIR}/../cmake/tool_folders.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/tool_folders.cmake)
 
 set(vs "C:/Program Files/Microsoft Visual Studio/2022/Enterprise")
 set(msvc "${vs}/VC/Tools/MSVC/14.44.35207")

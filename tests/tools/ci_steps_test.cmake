@@ -4,7 +4,7 @@
 # with that command in backquotes, and the list has no other item. Fails
 # naming both lists when they differ.
 #
-#   cmake -DSOURCE_DIR=... -P ci_steps.cmake
+#   cmake -DSOURCE_DIR=... -P tests/tools/ci_steps_test.cmake
 file(STRINGS ${SOURCE_DIR}/.ci/run run_lines REGEX "^bash ")
 file(READ ${SOURCE_DIR}/docs/ci.md page)
 string(FIND "${page}" "## `.ci/run`" start)

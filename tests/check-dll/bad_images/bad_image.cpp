@@ -1,5 +1,5 @@
 // A DLL that breaks the one image rule its BAD_ macro names and keeps the
-// others, for check_dll's tests (tests/image_check_test.cpp). The plug-in's
+// others, for check-dll's tests (tests/check-dll/rules_test.cpp). The plug-in's
 // five exports are data here: the rules read their names alone.
 #ifdef BAD_NO_UNWIND
 // An entry point without the compiler's unwind directives, and no function
