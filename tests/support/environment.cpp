@@ -59,6 +59,11 @@ int RunSelfElevated(const std::string &place)
             SelfElevationType(), place.c_str());
         return 2;
     }
+    // Said once a program, so that the log shows how the suite got its token.
+    printf(
+        "This process has the limited half of a split token: the %s suite runs elevated, "
+        "through runelevated.exe.\n",
+        place.c_str());
     SetEnvironmentVariableA("TOLVARIS_TEST_RUN_ELEVATED", "1");
     SetEnvironmentVariableA("TOLVARIS_TEST_PLACE", place.c_str());
     wchar_t program[MAX_PATH];
