@@ -127,6 +127,30 @@ TEST(SplitToken, TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren)
     }
 }
 
+// The linked road gives the limited half of this process's split token,
+// whichever half this process has: the linked token of the full half, the
+// own token of the limited half; and nothing, saying so, for a token that
+// is not split (UAC off: the Windows runner), where another road must serve.
+TEST(LimitedToken, TheLinkedRoadGivesTheLimitedHalfWhicheverHalfThisProcessHas)
+{
+    const int ownType = SelfElevationType();
+    const char *failure = NULL;
+    const size_t before = CountOwnHandles();
+    HANDLE token = LinkedLimitedToken(&failure);
+    if (ownType == TokenElevationTypeDefault) {
+        EXPECT_EQ(token, nullptr);
+        EXPECT_STREQ(failure, "this process's token is not split (TokenElevationTypeDefault)");
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_NO_SUCH_LOGON_SESSION);
+    } else {
+        ASSERT_NE(token, nullptr) << failure << ": error " << GetLastError();
+        EXPECT_EQ(failure, nullptr);
+        EXPECT_EQ(TokenElevationOf(token), 0) << "this process's TokenElevationType " << ownType;
+        EXPECT_EQ(TokenElevationTypeOf(token), TokenElevationTypeLimited);
+        CloseHandle(token);
+    }
+    EXPECT_EQ(CountOwnHandles(), before) << "a token left open";
+}
+
 // The roads to a token that is not elevated are tried in turn and the first
 // whose token reads 0 is kept; which roads lead anywhere depends on the
 // system, so here each road is a fake: no token (-2), or an event standing
