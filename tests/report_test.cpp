@@ -99,6 +99,13 @@ TEST(SkipJudgement, ASkipIsExpectedOnlyInTheListedPlacesWithItsReason)
          "this test process is not elevated (its token reads 0)", true},
         {"windows", "Elevation.TheHostsOwnProcessIsElevated", "this test process is not elevated",
          false},
+        // Where programs get the limited half, the suite runs elevated all the same.
+        {"uac-on", "Elevation.TheHostsOwnProcessIsElevated", "this test process is not elevated",
+         false},
+        {"uac-on", "SplitToken.TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren",
+         "TokenElevationTypeDefault", false},
+        {"windows", "SplitToken.TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren",
+         "this process's token is not split (TokenElevationTypeDefault: UAC off, ...)", true},
     };
     for (const SkipCase &each : cases)
         EXPECT_EQ(SkipIsExpected(each.place, each.test, each.reason), each.expected)

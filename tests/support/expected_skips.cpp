@@ -61,6 +61,9 @@ const ExpectedSkip ExpectedSkips[] = {
     {"not-elevated windows",
      "SplitToken.TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren",
      "TokenElevationTypeDefault"},
+    {"not-elevated windows",
+     "SplitToken.TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren",
+     "has no linked token"},
     // Windows with UAC on lends a process that is not elevated its linked
     // full token for identification only: no process can be started with it.
     {"not-elevated", "SplitToken.TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren",
