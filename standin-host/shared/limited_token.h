@@ -3,8 +3,15 @@
 //
 // There are three roads to one, tried in turn; the first whose token reads
 // TokenIsElevated 0 is used:
-//   linked      the limited half of this process's split token, as under UAC
-//               for an administrator, and under Wine for every process;
+//   linked      the limited half of this process's split token (an
+//               administrator's, under UAC): the linked token when this
+//               process has the full half (elevated: Wine 8 gives every
+//               process that half), this process's own token when it has the
+//               limited half (not elevated: what Wine 10 gives a program, as
+//               Windows with UAC on does); none when the token is not split
+//               (TokenElevationTypeDefault: UAC off, or the built-in
+//               Administrator), whose linked token, if any, is no limited
+//               half, so the roads below are tried;
 //   restricted  CreateRestrictedToken(LUA_TOKEN | DISABLE_MAX_PRIVILEGE),
 //               for an elevated process with no split token (a CI runner);
 //   safer       SaferComputeTokenFromLevel(SAFER_LEVELID_NORMALUSER).
@@ -30,21 +37,45 @@ static inline int TokenElevationOf(HANDLE token)
     return elevation.TokenIsElevated ? 1 : 0;
 }
 
+// How the token's elevation is split: TokenElevationTypeDefault (1, not
+// split), TokenElevationTypeFull (2, the full half of a split token, the
+// limited half linked) or TokenElevationTypeLimited (3, the limited half,
+// the full half linked); 0 when it cannot be read.
+static inline int TokenElevationTypeOf(HANDLE token)
+{
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD length = 0;
+    if (!GetTokenInformation(token, TokenElevationType, &type, sizeof type, &length))
+        return 0;
+    return (int)type;
+}
+
 // Each road returns a primary token the caller closes, or NULL with *failure
 // saying which step failed and GetLastError() why.
 static inline HANDLE LinkedLimitedToken(const char **failure)
 {
     HANDLE own = NULL, limited = NULL;
     *failure = NULL;
-    // The own token needs TOKEN_QUERY to read its linked token; the linked
-    // token comes as an impersonation token and must be made primary.
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) {
+    // The own token needs TOKEN_QUERY to read its linked token, and
+    // TOKEN_DUPLICATE to be copied when it is the limited half itself; the
+    // linked token comes as an impersonation token and must be made primary.
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own)) {
         *failure = "cannot open this process's token";
         return NULL;
     }
     TOKEN_LINKED_TOKEN linked = {};
     DWORD length = 0;
-    if (!GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &length)) {
+    const int type = TokenElevationTypeOf(own);
+    if (type == TokenElevationTypeLimited) {
+        if (!DuplicateTokenEx(own, TOKEN_ALL_ACCESS, NULL, SecurityImpersonation, TokenPrimary,
+                              &limited))
+            *failure = "cannot copy this process's own token, the limited half";
+    } else if (type != TokenElevationTypeFull) {
+        *failure = type == 0 ? "cannot read how this process's token is split"
+                             : "this process's token is not split (TokenElevationTypeDefault)";
+        if (type != 0) // what Windows says when asked for such a token's linked token
+            SetLastError(ERROR_NO_SUCH_LOGON_SESSION);
+    } else if (!GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &length)) {
         *failure = "this process's token has no linked token";
     } else {
         if (!DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, NULL, SecurityImpersonation,

@@ -1,9 +1,12 @@
 // runlimited.exe of standin-host/shared: runs a program with a token that is not elevated,
 // as `runas /trustlevel` does on Windows, and exits with the program's exit
-// status. The token is the limited one linked to this process's own where
-// there is one (an administrator's process under UAC, and every process
-// under Wine); see limited_token.h for the other roads. The program shares
-// this process's console and standard handles.
+// status. The token is the limited half of this process's split token where
+// it has one (an administrator's process under UAC, and every process under
+// Wine): the one linked to its own when this process is elevated (Wine 8,
+// "Run as administrator"), its own when it is not (Wine 10, Windows with UAC
+// on); where the token is not split (UAC off), the other roads of
+// limited_token.h. The program shares this process's console and standard
+// handles.
 //
 //   runlimited tcc.exe /c echo %@tolvaris[]
 //

@@ -43,6 +43,10 @@ private:
 HostRun RunThisProgram(const std::wstring &test, const wchar_t *place)
 {
     EnvironmentOverride placed(L"TOLVARIS_TEST_PLACE", place);
+    // In the very process started, whatever its token: the made-up tests
+    // need none, and where a program is not elevated (the not-elevated
+    // suite), Wine 8 would not start runelevated.exe elevated.
+    EnvironmentOverride asIs(L"TOLVARIS_TEST_AS_IS", L"1");
     return RunProgram(BinFolder() + ThisProgram(),
                       L"--gtest_also_run_disabled_tests --gtest_filter=" + test);
 }
@@ -95,6 +99,13 @@ TEST(SkipJudgement, ASkipIsExpectedOnlyInTheListedPlacesWithItsReason)
          "this test process is not elevated (its token reads 0)", true},
         {"windows", "Elevation.TheHostsOwnProcessIsElevated", "this test process is not elevated",
          false},
+        // Where programs get the limited half, the suite runs elevated all the same.
+        {"uac-on", "Elevation.TheHostsOwnProcessIsElevated", "this test process is not elevated",
+         false},
+        {"uac-on", "SplitToken.TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren",
+         "TokenElevationTypeDefault", false},
+        {"windows", "SplitToken.TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren",
+         "this process's token is not split (TokenElevationTypeDefault: UAC off, ...)", true},
     };
     for (const SkipCase &each : cases)
         EXPECT_EQ(SkipIsExpected(each.place, each.test, each.reason), each.expected)
@@ -106,7 +117,8 @@ TEST(SkipJudgement, AnUnexpectedSkipFailsTheRunNamingTheTestAndItsReason)
     HostRun run = RunThisProgram(L"TestReport.DISABLED_Skips", L"native");
     const std::string out = WithoutCarriageReturns(run.out);
     EXPECT_EQ(out.rfind("[  FAILED  ] TestReport.DISABLED_Skips: skipped where it should run "
-                        "(native): made to skip, as no place expects\n",
+                        "(native): made to skip, as no place expects\n"
+                        "If it cannot run there,",
                         0),
               0u)
         << out;
@@ -118,8 +130,8 @@ TEST(SkipJudgement, APlaceThatDoesNotExistIsRefused)
 {
     HostRun run = RunThisProgram(L"SkipJudgement.ASkipIsExpected*", L"elsewhere");
     EXPECT_EQ(WithoutCarriageReturns(run.out),
-              "TOLVARIS_TEST_PLACE is \"elsewhere\": no such place (wine, native, not-elevated, "
-              "windows)\n");
+              "TOLVARIS_TEST_PLACE is \"elsewhere\": no such place (wine, uac-on, native, "
+              "not-elevated, windows)\n");
     EXPECT_EQ(run.exitCode, 2u);
 }
 } // namespace

@@ -1,5 +1,7 @@
 // The answers themselves, from real processes and tokens: the test process,
-// elevated (under Wine every process is), and a child that is not.
+// elevated (under Wine it runs so, through runelevated.exe where a program
+// gets the limited half of a split token), a child that is not, and each
+// half of a split token.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -52,6 +54,105 @@ TEST(Elevation, NoProcessMeansNoAnswer)
     for (DWORD pid : nobody)
         EXPECT_EQ(Answer(pid), L"-1");
     EXPECT_EQ(err.Text(), ""); // an answer, not an error
+}
+
+// An administrator's token under UAC is split in two halves, each linked to
+// the other: the limited one reads 0 and the full one 1, whichever half
+// this process has (Wine 8 gives a program the full half, Wine 10 and
+// Windows with UAC on the limited one); and a child started with each
+// answers as its own token says, never as the half linked to it.
+TEST(SplitToken, TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren)
+{
+    HANDLE own = NULL;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own));
+    const int ownType = TokenElevationTypeOf(own);
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD length = 0;
+    if (ownType == TokenElevationTypeDefault) {
+        CloseHandle(own);
+        GTEST_SKIP() << "this process's token is not split (TokenElevationTypeDefault: UAC off, "
+                        "or the built-in Administrator)";
+    }
+    ASSERT_TRUE(ownType == TokenElevationTypeFull || ownType == TokenElevationTypeLimited)
+        << "TokenElevationType " << ownType;
+    if (!GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &length)) {
+        const DWORD error = GetLastError();
+        CloseHandle(own);
+        GTEST_SKIP() << "this process's token has no linked token (TokenElevationType " << ownType
+                     << ", error " << error << "): a token restricted from one that is not split";
+    }
+    // Each half as a primary token, to start a child with.
+    HANDLE ownPrimary = NULL, linkedPrimary = NULL;
+    const BOOL ownCopied = DuplicateTokenEx(own, TOKEN_ALL_ACCESS, NULL, SecurityImpersonation,
+                                            TokenPrimary, &ownPrimary);
+    const BOOL linkedCopied = DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, NULL,
+                                               SecurityImpersonation, TokenPrimary, &linkedPrimary);
+    const DWORD linkedError = GetLastError();
+    const int linkedType = TokenElevationTypeOf(linked.LinkedToken);
+    struct Half {
+        const char *name;
+        HANDLE token; // as read
+        HANDLE primary;
+        int type;
+    };
+    const bool ownIsFull = ownType == TokenElevationTypeFull;
+    const Half full =
+        ownIsFull ? Half{"the full half, this process's own", own, ownPrimary, ownType}
+                  : Half{"the full half, linked", linked.LinkedToken, linkedPrimary, linkedType};
+    const Half limited =
+        ownIsFull ? Half{"the limited half, linked", linked.LinkedToken, linkedPrimary, linkedType}
+                  : Half{"the limited half, this process's own", own, ownPrimary, ownType};
+    EXPECT_EQ(TokenElevationOf(limited.token), 0) << limited.name;
+    EXPECT_EQ(limited.type, TokenElevationTypeLimited) << limited.name;
+    EXPECT_EQ(TokenElevationOf(full.token), 1) << full.name;
+    EXPECT_EQ(full.type, TokenElevationTypeFull) << full.name;
+    EXPECT_TRUE(ownCopied) << "error " << GetLastError();
+    CloseHandle(linked.LinkedToken);
+    CloseHandle(own);
+    if (!linkedCopied && !ownIsFull && linkedError == ERROR_BAD_IMPERSONATION_LEVEL) {
+        if (ownPrimary)
+            CloseHandle(ownPrimary);
+        GTEST_SKIP() << "Windows lends a process that is not elevated its linked full token for "
+                        "identification only: no process can be started with it";
+    }
+    EXPECT_TRUE(linkedCopied) << "error " << linkedError;
+
+    for (const Half *half : {&limited, &full}) {
+        if (!half->primary)
+            continue;
+        SCOPED_TRACE(half->name);
+        {
+            IdleChild child(half->primary); // which fails the test when it cannot start
+            if (child.Started()) {
+                EXPECT_EQ(Answer(child.Pid()), half == &limited ? L"0" : L"1");
+            }
+        }
+        CloseHandle(half->primary);
+    }
+}
+
+// The linked road gives the limited half of this process's split token,
+// whichever half this process has: the linked token of the full half, the
+// own token of the limited half; and nothing, saying so, for a token that
+// is not split (UAC off: the Windows runner), where another road must serve.
+TEST(LimitedToken, TheLinkedRoadGivesTheLimitedHalfWhicheverHalfThisProcessHas)
+{
+    const int ownType = SelfElevationType();
+    const char *failure = NULL;
+    const size_t before = CountOwnHandles();
+    HANDLE token = LinkedLimitedToken(&failure);
+    if (ownType == TokenElevationTypeDefault) {
+        EXPECT_EQ(token, nullptr);
+        EXPECT_STREQ(failure, "this process's token is not split (TokenElevationTypeDefault)");
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_NO_SUCH_LOGON_SESSION);
+    } else {
+        ASSERT_NE(token, nullptr) << failure << ": error " << GetLastError();
+        EXPECT_EQ(failure, nullptr);
+        EXPECT_EQ(TokenElevationOf(token), 0) << "this process's TokenElevationType " << ownType;
+        EXPECT_EQ(TokenElevationTypeOf(token), TokenElevationTypeLimited);
+        CloseHandle(token);
+    }
+    EXPECT_EQ(CountOwnHandles(), before) << "a token left open";
 }
 
 // The roads to a token that is not elevated are tried in turn and the first

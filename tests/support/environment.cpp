@@ -4,6 +4,7 @@
 
 #include <stdio.h>
 
+#include "command_line.h"
 #include "limited_token.h"
 
 bool RunsOnWine()
@@ -32,6 +33,67 @@ bool SelfIsElevated()
     const bool elevated = TokenElevationOf(token) == 1;
     CloseHandle(token);
     return elevated;
+}
+
+int SelfElevationType()
+{
+    HANDLE token = NULL;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return 0;
+    const int type = TokenElevationTypeOf(token);
+    CloseHandle(token);
+    return type;
+}
+
+int RunSelfElevated(const std::string &place)
+{
+    // Once only: a process started so that is still the limited half would
+    // start another forever.
+    char again[8];
+    const DWORD length = GetEnvironmentVariableA("TOLVARIS_TEST_RUN_ELEVATED", again, sizeof again);
+    if (length > 0 && length < sizeof again) {
+        printf(
+            "This test program was started through runelevated.exe, yet its token is still "
+            "the limited half (TokenElevationType %d): the suite of the place %s cannot run "
+            "elevated here.\n",
+            SelfElevationType(), place.c_str());
+        return 2;
+    }
+    // Said once a program, so that the log shows how the suite got its token.
+    printf(
+        "This process has the limited half of a split token: the %s suite runs elevated, "
+        "through runelevated.exe.\n",
+        place.c_str());
+    SetEnvironmentVariableA("TOLVARIS_TEST_RUN_ELEVATED", "1");
+    SetEnvironmentVariableA("TOLVARIS_TEST_PLACE", place.c_str());
+    wchar_t program[MAX_PATH];
+    GetModuleFileNameW(NULL, program, MAX_PATH);
+    const std::wstring launcher = BinFolder() + L"runelevated.exe";
+    std::wstring commandLine =
+        L"\"" + launcher + L"\" \"" + program + L"\" " + ArgumentsAfterProgramName();
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process = {};
+    fflush(stdout);
+    if (!CreateProcessW(launcher.c_str(), &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL,
+                        &startup, &process)) {
+        printf(
+            "This test program could not run itself elevated through %s: CreateProcessW "
+            "error %lu (on Windows with UAC on, run it as administrator)\n",
+            Utf8(launcher).c_str(), GetLastError());
+        return 2;
+    }
+    // As long as the suite runs: CTest's time limit bounds it.
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 2;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return (int)status;
 }
 
 const char *LimitedRoad(std::string &tried)

@@ -3,14 +3,25 @@
 // reason: a skip where a test should run is a fault as much as a failure.
 // The test program judges each skip as it happens (main.cpp).
 //
-// The places, named by the test presets (TOLVARIS_TEST_PLACE):
-//   wine          under Wine, elevated, as bash scripts/test runs it (the
-//                 Wine prefix's user is an administrator): no skips
+// The places, named by the test presets (TOLVARIS_TEST_PLACE) or told from
+// this process's token (TestPlace below):
+//   wine          under Wine, where every program gets the full half of a
+//                 split token, elevated (Wine 8; as "Run as administrator"):
+//                 the suite runs as bash scripts/test starts it; no skips
+//   uac-on        under Wine, where a program gets the limited half of a
+//                 split token, not elevated (Wine 10; as Windows with UAC on
+//                 for an administrator): the suite runs elevated through
+//                 runelevated.exe, whose manifest asks for it, as Windows
+//                 elevates a program; no skips
 //   native        under Wine taken for Windows (TOLVARIS_TEST_NATIVE=1):
-//                 nothing Wine-only is used
+//                 nothing Wine-only is used; elevated, through runelevated.exe
+//                 where a program gets the limited half
 //   not-elevated  as native, or on Windows, from a process that is not
-//                 elevated (the not_elevated.* tests, run by runlimited.exe)
-//   windows       natively on Windows, elevated: the GitHub Windows runner
+//                 elevated (the not_elevated.* tests, run by runlimited.exe:
+//                 under Wine, the limited half of a split token, its linked
+//                 token the full one)
+//   windows       natively on Windows, elevated: the GitHub Windows runner,
+//                 an administrator whose token is not split (UAC off)
 #include "support.h"
 
 #include <string.h>
@@ -44,6 +55,19 @@ const ExpectedSkip ExpectedSkips[] = {
      "this test process is not elevated"},
     {"not-elevated", "Arguments.EmptyOrBlankMeansTheHostsOwnProcess",
      "this test process is not elevated"},
+
+    // The runner is an administrator whose token is not split, and so is a
+    // token restricted from it (the not-elevated road there).
+    {"not-elevated windows",
+     "SplitToken.TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren",
+     "TokenElevationTypeDefault"},
+    {"not-elevated windows",
+     "SplitToken.TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren",
+     "has no linked token"},
+    // Windows with UAC on lends a process that is not elevated its linked
+    // full token for identification only: no process can be started with it.
+    {"not-elevated", "SplitToken.TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren",
+     "for identification only"},
 };
 
 bool ListsPlace(const char *places, const std::string &place)
@@ -54,7 +78,7 @@ bool ListsPlace(const char *places, const std::string &place)
 
 } // namespace
 
-const char *const TestPlaces[] = {"wine", "native", "not-elevated", "windows"};
+const char *const TestPlaces[] = {"wine", "uac-on", "native", "not-elevated", "windows"};
 
 bool IsTestPlace(const std::string &place)
 {
@@ -66,11 +90,21 @@ bool IsTestPlace(const std::string &place)
 
 std::string TestPlace()
 {
+    // A place named, but for "wine", which is told from the token below: a
+    // preset names the places it means whatever the token (native,
+    // not-elevated, windows), or none.
     char named[32];
     const DWORD length = GetEnvironmentVariableA("TOLVARIS_TEST_PLACE", named, sizeof named);
-    if (length > 0 && length < sizeof named)
+    if (length > 0 && length < sizeof named && strcmp(named, "wine") != 0)
         return named;
-    // Run by hand, without a preset to name it: the place it looks like.
+    // Under Wine, the token a program gets says which Wine it is; elsewhere,
+    // run by hand, the place it looks like.
+    if (RunsOnWine() && UnderWine()) {
+        if (SelfElevationType() == TokenElevationTypeLimited)
+            return "uac-on";
+        if (SelfIsElevated())
+            return "wine";
+    }
     if (!SelfIsElevated())
         return "not-elevated";
     if (RunsOnWine())

@@ -6,6 +6,26 @@
 
 IdleChild::IdleChild(bool limited)
 {
+    if (!limited) {
+        Start(NULL);
+        return;
+    }
+    HANDLE token = LimitedPrimaryToken().token;
+    if (!token) {
+        ADD_FAILURE() << "could not start the idle child: no token that is not elevated";
+        return;
+    }
+    Start(token);
+    CloseHandle(token);
+}
+
+IdleChild::IdleChild(HANDLE token)
+{
+    Start(token);
+}
+
+void IdleChild::Start(HANDLE token)
+{
     wchar_t program[MAX_PATH];
     GetModuleFileNameW(NULL, program, MAX_PATH);
     std::wstring commandLine =
@@ -13,17 +33,10 @@ IdleChild::IdleChild(bool limited)
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    BOOL started;
-    if (limited) {
-        HANDLE token = LimitedPrimaryToken().token;
-        started = token && CreateProcessAsUserW(token, program, &commandLine[0], NULL, NULL, FALSE,
-                                                0, NULL, NULL, &startup, &process);
-        if (token)
-            CloseHandle(token);
-    } else {
-        started = CreateProcessW(program, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL,
-                                 &startup, &process);
-    }
+    const BOOL started = token ? CreateProcessAsUserW(token, program, &commandLine[0], NULL, NULL,
+                                                      FALSE, 0, NULL, NULL, &startup, &process)
+                               : CreateProcessW(program, &commandLine[0], NULL, NULL, FALSE, 0,
+                                                NULL, NULL, &startup, &process);
     if (started) {
         CloseHandle(process.hThread);
         process_ = process.hProcess;

@@ -106,15 +106,24 @@ private:
 // Windows, skips included.
 bool RunsOnWine();
 bool UnderWine();
-// Whether this test process's own token reads TokenIsElevated 1.
+// Whether this test process's own token reads TokenIsElevated 1; and how
+// it is split (TokenElevationTypeOf in limited_token.h: 1 not split, 2 the
+// full half, 3 the limited half of a split token).
 bool SelfIsElevated();
+int SelfElevationType();
+// Runs this program again, with the same arguments, through runelevated.exe
+// (elevated as Windows elevates a program: its manifest asks for it), in
+// the place given, and returns its exit status: for a suite that must run
+// elevated in a process that has the limited half of a split token.
+int RunSelfElevated(const std::string &place);
 // The road (see limited_token.h) by which the tests start a process that is
 // not elevated, found once a run and printed; NULL when no road gives one,
 // with what each road gave in tried.
 const char *LimitedRoad(std::string &tried);
 
-// Where the suite runs: "wine", "native", "not-elevated" or "windows", as
-// TOLVARIS_TEST_PLACE names it, or as this process looks when it does not;
+// Where the suite runs: "wine", "uac-on", "native", "not-elevated" or
+// "windows", as TOLVARIS_TEST_PLACE names it, or as this process's token
+// says when it names none or "wine" (see expected_skips.cpp);
 // and whether a test's skip, with its reason, is one that place expects
 // (expected_skips.cpp).
 std::string TestPlace();
@@ -150,11 +159,15 @@ class IdleChild {
 public:
     // limited: start it with a token that is not elevated (LimitedRoad).
     explicit IdleChild(bool limited);
+    // Started with the given primary token, or as this process's own child
+    // when it is NULL.
+    explicit IdleChild(HANDLE token);
     ~IdleChild();
     DWORD Pid() const { return pid_; }
     bool Started() const { return process_ != NULL; }
 
 private:
+    void Start(HANDLE token);
     HANDLE process_ = NULL;
     DWORD pid_ = 0;
 };
