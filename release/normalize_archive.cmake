@@ -19,25 +19,70 @@ string(TIMESTAMP epoch "%s" UTC)
 # The same moment as a date, for people (string(TIMESTAMP) reads it back).
 set(ENV{SOURCE_DATE_EPOCH} ${epoch})
 string(TIMESTAMP date "%Y-%m-%d %H:%M:%S UTC" UTC)
-# zipinfo reads the archive back: strip-nondeterminism is judged by its exit
-# status and by what it wrote, never by its words (1.14.1, Debian 13's, says
-# "Normalized <archive>" on success; 1.13.1, Debian 12's, says nothing).
-find_program(ZIPINFO zipinfo)
-if(NOT ZIPINFO)
-    file(REMOVE ${CPACK_PACKAGE_FILES})
-    message(FATAL_ERROR "Making the archive needs zipinfo (bash scripts/setup installs unzip)")
-endif()
-# The time every entry must show once normalised, to the minute: zipinfo
-# shows the Unix time when the entry has one, the MS-DOS time (two-second
-# steps) when not.
-string(TIMESTAMP minute "%Y%m%d.%H%M" UTC)
-foreach(archive IN LISTS CPACK_PACKAGE_FILES)
-    execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${ZIPINFO} -1 ${archive}
-                    RESULT_VARIABLE status OUTPUT_VARIABLE names_before ERROR_VARIABLE said)
-    if(NOT status EQUAL 0 OR names_before STREQUAL "")
-        file(REMOVE ${archive})
-        message(FATAL_ERROR "zipinfo cannot read ${archive} as CPack wrote it:\n${said}")
+# The archive is read back by our own reader of its headers: strip-
+# nondeterminism is judged by its exit status and by what it wrote, never by
+# its words (1.14.1, Debian 13's, says "Normalized <archive>" on success;
+# 1.13.1, Debian 12's, says nothing).
+# What every header must hold once normalised: the MS-DOS date and time of
+# SOURCE_DATE_EPOCH in UTC (to the even second below), as zip_headers words
+# it, and SOURCE_DATE_EPOCH itself in the extended timestamp.
+string(TIMESTAMP parts "%Y;%m;%d;%H;%M;%S" UTC)
+list(TRANSFORM parts REPLACE "^0([0-9])$" "\\1")
+list(GET parts 0 year)
+list(GET parts 1 month)
+list(GET parts 2 day)
+list(GET parts 3 hour)
+list(GET parts 4 minute)
+list(GET parts 5 second)
+math(EXPR dos "(((${year} - 1980) << 25) | (${month} << 21) | (${day} << 16) | (${hour} << 11) | (${minute} << 5) | (${second} >> 1))")
+# Eight upper-case hex digits, as zip_headers writes each number.
+function(hex8 value out)
+    math(EXPR hex "${value}" OUTPUT_FORMAT HEXADECIMAL)
+    string(SUBSTRING "${hex}" 2 -1 hex)
+    string(TOUPPER "00000000${hex}" hex)
+    string(LENGTH "${hex}" length)
+    math(EXPR start "${length} - 8")
+    string(SUBSTRING "${hex}" ${start} 8 hex)
+    set(${out} ${hex} PARENT_SCOPE)
+endfunction()
+hex8(${dos} want_dos)
+hex8(${epoch} want_time)
+
+# The headers of ARCHIVE, one item each (cmake/zip_headers.cmake, run apart
+# so that an archive it cannot read is a fault here, not a stop).
+function(read_headers archive out fault)
+    execute_process(COMMAND ${CMAKE_COMMAND} -DARCHIVE=${archive}
+                            -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../cmake/zip_headers.cmake
+                    RESULT_VARIABLE status OUTPUT_VARIABLE headers ERROR_VARIABLE said)
+    string(STRIP "${headers}" headers)
+    string(REPLACE "\n" ";" headers "${headers}")
+    set(${out} "${headers}" PARENT_SCOPE)
+    if(NOT status EQUAL 0 OR headers STREQUAL "")
+        set(${fault} "its headers cannot be read: ${said}" PARENT_SCOPE)
+    else()
+        set(${fault} "" PARENT_SCOPE)
     endif()
+endfunction()
+
+# The names of an archive's entries, sorted, from its central directory.
+function(entry_names headers out)
+    set(names "")
+    foreach(header IN LISTS headers)
+        if(header MATCHES "^central ([^ ]+) ")
+            list(APPEND names ${CMAKE_MATCH_1})
+        endif()
+    endforeach()
+    list(SORT names)
+    set(${out} "${names}" PARENT_SCOPE)
+endfunction()
+
+foreach(archive IN LISTS CPACK_PACKAGE_FILES)
+    read_headers(${archive} headers fault)
+    if(NOT fault STREQUAL "")
+        file(REMOVE ${archive})
+        message(FATAL_ERROR "${archive} as CPack wrote it: ${fault}")
+    endif()
+    entry_names("${headers}" before)
     # strip-nondeterminism writes the MS-DOS times in the local time zone.
     execute_process(
         COMMAND ${CMAKE_COMMAND} -E env TZ=UTC
@@ -47,44 +92,32 @@ foreach(archive IN LISTS CPACK_PACKAGE_FILES)
     if(NOT status EQUAL 0)
         set(fault "it exited with status ${status}")
     else()
-        execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${ZIPINFO} -1 ${archive}
-                        RESULT_VARIABLE status OUTPUT_VARIABLE names_after ERROR_VARIABLE said)
-        execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${ZIPINFO} -T -s ${archive}
-                        RESULT_VARIABLE listed OUTPUT_VARIABLE listing ERROR_VARIABLE said)
-        execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${ZIPINFO} -v ${archive}
-                        RESULT_VARIABLE detailed OUTPUT_VARIABLE details ERROR_VARIABLE said)
-        if(NOT status EQUAL 0 OR NOT listed EQUAL 0 OR NOT detailed EQUAL 0)
-            set(fault "zipinfo cannot read what it wrote: ${said}")
-        endif()
-        # The same entries, now in name order.
-        string(REPLACE "\n" ";" before "${names_before}")
-        string(REPLACE "\n" ";" after "${names_after}")
-        list(SORT before)
-        list(SORT after)
+        # The same entries, now in name order; every header with the times
+        # of SOURCE_DATE_EPOCH, every "ux" field user and group 0.
+        read_headers(${archive} headers fault)
+        entry_names("${headers}" after)
         if(NOT fault STREQUAL "")
         elseif(NOT after STREQUAL before)
-            set(fault "its entries are not CPack's:\n${names_before}became\n${names_after}")
-        else()
-            # One line an entry, each with its time, as "20240102.030405".
-            string(REGEX MATCHALL "\n[^\n]* [0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9][.][0-9][0-9][0-9][0-9][0-9][0-9] [^\n]*" entries "${listing}")
-            if(NOT entries)
-                set(fault "zipinfo lists no entry in what it wrote:\n${listing}")
-            endif()
-            foreach(entry IN LISTS entries)
-                if(NOT entry MATCHES " ${minute}[0-9][0-9] ")
-                    string(STRIP "${entry}" entry)
-                    set(fault "${fault}an entry's time is not ${date}: ${entry}\n")
-                endif()
-            endforeach()
-            # Each "ux" field's bytes: version 1, a 4-byte user ID, a 4-byte
-            # group ID, both 0.
-            string(REGEX MATCHALL "ID 0x7875 [^\n]*\n[^\n]*" ux_fields "${details}")
-            foreach(field IN LISTS ux_fields)
-                if(NOT field MATCHES "\n +01 04 00 00 00 00 04 00 00 00 00[.]?$")
-                    set(fault "${fault}a \"ux\" field holds another user or group than 0: ${field}\n")
-                endif()
-            endforeach()
+            set(fault "its entries are not CPack's: ${before} became ${after}")
         endif()
+        foreach(header IN LISTS headers)
+            string(REPLACE " " ";" words "${header}")
+            list(POP_FRONT words where entry time)
+            if(NOT time STREQUAL want_dos)
+                set(fault "${fault}${entry}: its ${where} header's MS-DOS time is ${time}, not ${want_dos} (${date})\n")
+            endif()
+            foreach(word IN LISTS words)
+                if(word MATCHES "^5455:(.*)$")
+                    string(REPLACE "," ";" times "${CMAKE_MATCH_1}")
+                    list(REMOVE_ITEM times ${want_time})
+                    if(times)
+                        set(fault "${fault}${entry}: its ${where} header's extended timestamp holds ${word}, not ${want_time}\n")
+                    endif()
+                elseif(word MATCHES "^7875:" AND NOT word STREQUAL "7875:00000000,00000000")
+                    set(fault "${fault}${entry}: its ${where} header's \"ux\" field holds another user or group than 0: ${word}\n")
+                endif()
+            endforeach()
+        endforeach()
     endif()
     if(NOT fault STREQUAL "")
         # CPack would still copy the archive as it was and only fail at
