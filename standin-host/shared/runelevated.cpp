@@ -19,6 +19,7 @@
 
 #include "command_line.h"
 #include "limited_token.h"
+#include "run_and_wait.h"
 
 static int Fail(const char *what)
 {
@@ -48,21 +49,8 @@ int wmain()
         return 2;
     }
 
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(NULL, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process))
-        return Fail("cannot start the program");
-    // The program runs as long as it likes: waiting for it is this
-    // launcher's whole purpose, so that its exit status can be passed on.
-    WaitForSingleObject(process.hProcess, INFINITE);
     DWORD status = 2;
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (!RunAndWait(NULL, NULL, commandLine, &status))
+        return Fail("cannot start the program");
     return (int)status;
 }

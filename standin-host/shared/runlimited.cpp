@@ -18,6 +18,7 @@
 
 #include "command_line.h"
 #include "limited_token.h"
+#include "run_and_wait.h"
 
 static int Fail(const char *what)
 {
@@ -41,26 +42,9 @@ int wmain()
         return 2;
     }
 
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessAsUserW(limited, NULL, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup,
-                              &process)) {
-        int status = Fail("cannot start the program");
-        CloseHandle(limited);
-        return status;
-    }
-    // The program runs as long as it likes: waiting for it is this
-    // launcher's whole purpose, so that its exit status can be passed on.
-    WaitForSingleObject(process.hProcess, INFINITE);
     DWORD status = 2;
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (!RunAndWait(limited, NULL, commandLine, &status))
+        status = (DWORD)Fail("cannot start the program");
     CloseHandle(limited);
     return (int)status;
 }

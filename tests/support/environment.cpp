@@ -6,6 +6,7 @@
 
 #include "command_line.h"
 #include "limited_token.h"
+#include "run_and_wait.h"
 
 bool RunsOnWine()
 {
@@ -71,28 +72,15 @@ int RunSelfElevated(const std::string &place)
     const std::wstring launcher = BinFolder() + L"runelevated.exe";
     std::wstring commandLine =
         L"\"" + launcher + L"\" \"" + program + L"\" " + ArgumentsAfterProgramName();
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process = {};
     fflush(stdout);
-    if (!CreateProcessW(launcher.c_str(), &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL,
-                        &startup, &process)) {
+    DWORD status = 2;
+    if (!RunAndWait(NULL, launcher.c_str(), &commandLine[0], &status)) {
         printf(
             "This test program could not run itself elevated through %s: CreateProcessW "
             "error %lu (on Windows with UAC on, run it as administrator)\n",
             Utf8(launcher).c_str(), GetLastError());
         return 2;
     }
-    // As long as the suite runs: CTest's time limit bounds it.
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD status = 2;
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return (int)status;
 }
 
