@@ -23,11 +23,10 @@ static inline bool RunAndWait(HANDLE token, const wchar_t *application, wchar_t 
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process = {};
-    const BOOL started =
-        token ? CreateProcessAsUserW(token, application, commandLine, NULL, NULL, TRUE, 0, NULL,
-                                     NULL, &startup, &process)
-              : CreateProcessW(application, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup,
-                               &process);
+    const BOOL started = token ? CreateProcessAsUserW(token, application, commandLine, NULL, NULL,
+                                                      TRUE, 0, NULL, NULL, &startup, &process)
+                               : CreateProcessW(application, commandLine, NULL, NULL, TRUE, 0, NULL,
+                                                NULL, &startup, &process);
     if (!started)
         return false;
     WaitForSingleObject(process.hProcess, INFINITE);
