@@ -15,6 +15,8 @@
 # A central item ends with mode:OCTAL, the Unix mode its external attributes
 # hold. A malformed archive is a fatal error naming what is wrong.
 #
+# zip_hex8(VALUE OUT) sets OUT to VALUE as zip_headers words a number.
+#
 # As a script, one item a line on standard output:
 #   cmake -DARCHIVE=FILE.zip -P cmake/zip_headers.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -40,8 +42,9 @@ function(_zip_number hex offset width out)
     set(${out} ${value} PARENT_SCOPE)
 endfunction()
 
-# VALUE as eight upper-case hex digits.
-function(_zip_hex8 value out)
+# VALUE as eight upper-case hex digits, as zip_headers writes each number:
+# for a caller to say what a header must hold.
+function(zip_hex8 value out)
     math(EXPR hex "${value}" OUTPUT_FORMAT HEXADECIMAL)
     string(SUBSTRING "${hex}" 2 -1 hex)
     string(TOUPPER "${hex}" hex)
@@ -92,7 +95,7 @@ function(_zip_extras hex offset length out)
             math(EXPR time "${data} + 1")
             while(time LESS next)
                 _zip_number("${hex}" ${time} 4 value)
-                _zip_hex8(${value} value)
+                zip_hex8(${value} value)
                 list(APPEND values ${value})
                 math(EXPR time "${time} + 4")
             endwhile()
@@ -105,8 +108,8 @@ function(_zip_extras hex offset length out)
             _zip_number("${hex}" ${gid_size_at} 1 gid_size)
             math(EXPR gid_at "${gid_size_at} + 1")
             _zip_number("${hex}" ${gid_at} ${gid_size} gid)
-            _zip_hex8(${uid} uid)
-            _zip_hex8(${gid} gid)
+            zip_hex8(${uid} uid)
+            zip_hex8(${gid} gid)
             set(values ${uid} ${gid})
         endif()
         if(values)
@@ -163,7 +166,7 @@ function(zip_headers archive out)
         _zip_text("${hex}" ${name_at} ${name_length} name)
         math(EXPR extra_at "${name_at} + ${name_length}")
         _zip_extras("${hex}" ${extra_at} ${extra_length} extras)
-        _zip_hex8(${time} dos)
+        zip_hex8(${time} dos)
         math(EXPR mode "${attributes} >> 16" OUTPUT_FORMAT DECIMAL)
         # The mode in octal, digit by digit.
         set(octal "")
@@ -188,7 +191,7 @@ function(zip_headers archive out)
         _zip_text("${hex}" ${local_name_at} ${local_name_length} local_name)
         math(EXPR local_extra_at "${local_name_at} + ${local_name_length}")
         _zip_extras("${hex}" ${local_extra_at} ${local_extra_length} local_extras)
-        _zip_hex8(${local_time} local_dos)
+        zip_hex8(${local_time} local_dos)
         list(APPEND items "local ${local_name} ${local_dos}${local_extras}" "${central_item}")
 
         math(EXPR at "${extra_at} + ${extra_length} + ${comment_length}")

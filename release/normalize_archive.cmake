@@ -35,21 +35,12 @@ list(GET parts 3 hour)
 list(GET parts 4 minute)
 list(GET parts 5 second)
 math(EXPR dos "(((${year} - 1980) << 25) | (${month} << 21) | (${day} << 16) | (${hour} << 11) | (${minute} << 5) | (${second} >> 1))")
-# Eight upper-case hex digits, as zip_headers writes each number.
-function(hex8 value out)
-    math(EXPR hex "${value}" OUTPUT_FORMAT HEXADECIMAL)
-    string(SUBSTRING "${hex}" 2 -1 hex)
-    string(TOUPPER "00000000${hex}" hex)
-    string(LENGTH "${hex}" length)
-    math(EXPR start "${length} - 8")
-    string(SUBSTRING "${hex}" ${start} 8 hex)
-    set(${out} ${hex} PARENT_SCOPE)
-endfunction()
-hex8(${dos} want_dos)
-hex8(${epoch} want_time)
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/zip_headers.cmake)
+zip_hex8(${dos} want_dos)
+zip_hex8(${epoch} want_time)
 
-# The headers of ARCHIVE, one item each (cmake/zip_headers.cmake, run apart
-# so that an archive it cannot read is a fault here, not a stop).
+# The headers of ARCHIVE, one item each (zip_headers, run as a script of
+# its own so that an archive it cannot read is a fault here, not a stop).
 function(read_headers archive out fault)
     execute_process(COMMAND ${CMAKE_COMMAND} -DARCHIVE=${archive}
                             -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../cmake/zip_headers.cmake

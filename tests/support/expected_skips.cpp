@@ -21,7 +21,8 @@
 //                 under Wine, the limited half of a split token, its linked
 //                 token the full one)
 //   windows       natively on Windows, elevated: the GitHub Windows runner,
-//                 an administrator whose token is not split (UAC off)
+//                 whose token, split or not (UAC on or off), the Windows
+//                 job's first step writes to its log
 #include "support.h"
 
 #include <string.h>
@@ -56,8 +57,8 @@ const ExpectedSkip ExpectedSkips[] = {
     {"not-elevated", "Arguments.EmptyOrBlankMeansTheHostsOwnProcess",
      "this test process is not elevated"},
 
-    // The runner is an administrator whose token is not split, and so is a
-    // token restricted from it (the not-elevated road there).
+    // Where the runner's token is not split (UAC off), neither is a token
+    // restricted from it (the not-elevated road there).
     {"not-elevated windows",
      "SplitToken.TheLimitedHalfAnswersZeroItsFullHalfOneAndSoDoTheirChildren",
      "TokenElevationTypeDefault"},
